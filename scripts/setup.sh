@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# setup.sh -- installs, once, every Debian package that building, playing and testing Quarzil need
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config            # compiler and build
+    libgl-dev libgl1-mesa-dri                   # OpenGL headers, Mesa's software renderer
+    libfreetype-dev fonts-dejavu-core           # the font image is made from DejaVu Sans Bold
+    googletest libgtest-dev libbenchmark-dev    # unit tests and benchmarks
+    xvfb xauth xdotool x11-utils imagemagick tesseract-ocr   # playing and testing in a virtual X server
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# SDL 1.2: the maintained compatibility layer over SDL2 where Debian has it, else the classic library.
+if installed libsdl1.2-dev; then
+    packages+=(libsdl1.2-dev)
+else
+    packages+=(libsdl1.2-compat-dev)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    installed "$package" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+as_root apt-get update -qq
+if ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+    # An older Debian without the compatibility layer: fall back to the classic SDL 1.2.
+    missing=("${missing[@]/libsdl1.2-compat-dev/libsdl1.2-dev}")
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

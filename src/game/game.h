@@ -1,0 +1,189 @@
+// game.h -- the rules of the game: board, runs, scoring, moves, turns, clock, high scores
+#pragma once
+
+#include <cstdint>
+
+namespace quarzil {
+
+// ---------------------------------------------------------------------------
+// Board, gems and runs (board.cpp)
+
+constexpr int board_size = 8;                          // squares per row and per column
+constexpr int board_cells = board_size * board_size;   // 64 gems on the board
+constexpr int gem_kinds = 7;                            // kinds 0..6, one solid and colour each
+constexpr float life_alive = 1.0f;                      // a resting, living gem
+constexpr float life_doomed = 0.999f;                   // the one value written to mark a doom
+
+// One square's gem: eleven four-byte fields in this order.
+struct Cell {
+    int kind;          // gem kind 0..6
+    float axis[3];     // spin axis; always (0, 1, 0)
+    float angle;       // spin angle (degrees), +3 every tick, never wrapped
+    float drop;        // height above its resting place (squares), 0 at rest
+    float speed;       // fall speed (squares per tick), 0 at rest
+    float life;        // 1 alive, 0.999 doomed, falling to 0 while vanishing, 0 empty
+    float swap_dx;     // column step towards the square the gem comes from
+    float swap_dy;     // row step towards it, upward positive
+    int swap_step;     // swap animation step 1..19, 0 when still
+};
+static_assert(sizeof(Cell) == 44, "Cell is eleven four-byte fields");
+
+// The board, row-major: cell (row, column) is element row * 8 + column, row 0 at the top.
+using Board = Cell[board_cells];
+extern Board board;
+
+// Number of earlier scans in the current chain that found runs.
+extern int combo;
+
+// Overwrites the cell with a fresh random gem of any kind, alive and at rest.
+void new_gem(Cell& cell);
+// Calls new_gem for all 64 cells in index order.
+void fill_board();
+// Fills the board again and again until a dry scan finds no run.
+void deal_board();
+// Scans rows, then columns, for runs of three or more equal kinds and dooms their cells.
+// In earnest (dry_run false) each run is scored, SND_ROW is requested once and combo rises;
+// a scan in earnest that finds nothing clears combo and chain_total.
+// Returns whether any run was found.
+bool find_matches(bool dry_run);
+
+// ---------------------------------------------------------------------------
+// Scoring, popups and levels (scoring.cpp)
+
+constexpr int popup_slots = 12;            // floating "+N" labels at once
+constexpr int level_step = 10;             // run lengths beyond two that raise the level
+
+// A floating "+N" score label.
+struct Popup {
+    float x;       // world x of the label's centre
+    float y;       // world y when created; drawn alpha - 1 lower while it fades
+    float z;       // world z, always 0
+    float alpha;   // brightness 1 -> 0; a slot whose alpha is exactly 0 is free
+    int value;     // the points shown
+};
+
+extern int score;            // points of the game
+extern int chain_total;      // points of the current chain so far
+extern int chain_points;     // the chain total as last shown by the chain label
+extern float chain_alpha;    // brightness of the chain label, 1 -> 0
+extern Popup popups[popup_slots];
+extern int level_progress;   // progress towards the next level, 0..9 between runs
+extern int level;            // current level, from 1
+extern float drain_rate;     // clock units drained per tick
+extern float clock_time;     // time left on the game clock (2000 fills the dial)
+
+// Scores one run: combo + extra points, a popup over its centre (cx, cy in board squares),
+// 50 clock units per point and extra steps of level progress.
+void score_run(int combo, int extra, float cx, float cy);
+// One tick of fading for the twelve popups and the chain label.
+void fade_labels();
+
+// ---------------------------------------------------------------------------
+// Move counter (move_counter.cpp)
+
+extern int move_count;       // configurations found by the last count_moves
+
+// Counts the configurations on the board that one swap of neighbours would complete
+// into three in a line; stores the count in move_count and returns it.
+// Reads only kind; meant for a board at rest without runs.
+int count_moves();
+// Dooms all 64 gems and requests SND_BIGDROP.
+void doom_all();
+
+// ---------------------------------------------------------------------------
+// Collapse and refill (collapse.cpp)
+
+// Moves the gems above every empty square (life exactly 0) down into it and fills each
+// column's free top squares with new gems. Every moved or new gem gets as drop the
+// distance it has to fall; afterwards no square is empty.
+void collapse_board();
+
+// ---------------------------------------------------------------------------
+// Turn state machine and game clock (turn.cpp)
+
+enum GameMode : int {
+    MODE_OVER = 0,         // game over, high-score table shown; the mode at start-up
+    MODE_PLAY = 1,         // a game is being played
+    MODE_NAME_ENTRY = 2,   // a name is being typed into the table
+};
+
+enum TurnState : int {
+    TURN_SETTLE = 0,       // at rest after a change; runs and moves are about to be looked for
+    TURN_IDLE = 1,         // at rest, waiting for a move
+    TURN_SWAP = 2,         // animating the player's swap
+    TURN_SWAP_BACK = 3,    // animating the undoing of a swap that made no run
+    TURN_VANISH = 4,       // doomed gems vanishing
+    TURN_FALL = 5,         // moved and new gems falling into place
+};
+
+// A waiting move: the first square and the step to the second (one of dcol, drow is +-1).
+struct SwapRequest {
+    int8_t col;
+    int8_t row;
+    int8_t dcol;
+    int8_t drow;
+};
+
+constexpr int swap_slots = 4;              // ring slots; at most three moves wait at once
+constexpr int swap_ticks = 19;             // ticks of one swap animation
+constexpr float clock_start = 1000.0f;     // clock_time of a new game
+constexpr float drain_start = 0.4f;        // drain_rate at level 1
+
+extern SwapRequest swap_queue[swap_slots];
+extern int swap_head;            // next slot to write
+extern int swap_tail;            // next slot to read
+extern float clock_spin;         // angle of the clock's star (degrees)
+extern int alert_countdown;      // ticks until the next low-time alert
+extern int drop_sound_pending;   // request SND_DROP at the first landing of this fall
+extern GameMode game_mode;
+extern TurnState turn_state;
+
+// One 20 ms step: the low-time alert, label fading, gem spin, then one step of the turn
+// state machine.
+void game_tick();
+// Appends a move to the ring; a move that finds three waiting is dropped.
+// The caller guarantees that both squares lie on the board.
+void queue_swap(int col, int row, int dcol, int drow);
+// Starts the oldest waiting move: exchanges the two gems and sets their animation.
+// Returns false when no move waits.
+bool start_swap();
+// Exchanges two cells in full and animates the reverse move.
+void undo_swap(Cell& a, Cell& b);
+// Drains the clock one tick; ends the game when it runs out.
+void run_clock();
+// Deals a fresh board and resets the game state for a new game in MODE_PLAY.
+void new_game();
+
+// ---------------------------------------------------------------------------
+// High-score table and name entry (high_scores.cpp)
+
+constexpr int table_rows = 100;            // rows of the high-score table
+constexpr int table_shown = 10;            // rows shown at once
+constexpr int name_capacity = 12;          // bytes of a name, terminator included
+constexpr int path_capacity = 256;         // bytes of the score file's path, terminator included
+
+struct ScoreEntry {
+    char name[name_capacity];   // at most 11 characters; empty for a free row
+    int score;
+    int level;
+};
+
+extern ScoreEntry score_table[table_rows];   // best first; a free row is all zero
+extern int table_row;       // row of the game just finished, 100 when it missed, -1 for none
+extern int table_top;       // first of the ten rows shown, 0..90
+extern char player_name[name_capacity];      // the name typed last
+
+// Writes the score file's path ("$HOME/.quarzilscores") into a buffer of path_capacity
+// bytes; writes an empty string when HOME is unset or empty or the path does not fit.
+void score_path(char* buffer);
+// Reads the table from the score file; rows that cannot be read are free.
+void load_scores();
+// Writes the table to the score file, replacing the old file only once the new one
+// is complete on disk; on any failure the old file stays as it was.
+void save_scores();
+// Ends the game: places the score in the table and enters name entry when it qualifies.
+void end_game();
+// Edits the name of row table_row by one key (backspace, Enter or a character to append).
+void name_entry_key(unsigned code);
+
+}  // namespace quarzil

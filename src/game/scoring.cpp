@@ -1,0 +1,68 @@
+// scoring.cpp -- points, floating labels, clock bonus and levels for each run
+#include "game/game.h"
+
+namespace quarzil {
+
+int score = 0;              // points of the game
+int chain_total = 0;        // points of the current chain so far
+int chain_points = 0;       // chain total as last shown by the chain label
+float chain_alpha = 0.0f;   // chain label brightness, 1 when set, fading to 0
+Popup popups[popup_slots];  // floating "+N" labels; alpha 0 marks a free slot
+int level_progress = 0;     // run lengths beyond two since the last level, 0..9 between runs
+int level = 1;              // current level
+float drain_rate = drain_start;   // clock units drained per tick
+float clock_time = clock_start;   // time left on the game clock
+
+void score_run(int combo, int extra, float cx, float cy)
+{
+    const int points = combo + extra;
+    chain_total += points;
+    chain_points = chain_total;
+    chain_alpha = 1.0f;
+
+    for (Popup& popup : popups) {
+        if (popup.alpha != 0.0f)
+            continue;
+        // From board squares to world units: one square is 1.76 wide and the board is
+        // centred 3.0 to the right of the view axis.
+        popup.x = static_cast<float>((static_cast<double>(cx) - 4 + 0.5) * 1.76 + 3.0);
+        popup.y = static_cast<float>(-(static_cast<double>(cy) - 4) * 1.76);
+        popup.z = 0.0f;
+        popup.alpha = 1.0f;
+        popup.value = points;
+        break;
+    }
+
+    score += points;
+    clock_time = static_cast<float>(clock_time + 50.0 * points);
+
+    // The level follows the run sizes only; at most one level per run.
+    level_progress += extra;
+    if (level_progress >= level_step) {
+        level_progress -= level_step;
+        drain_rate = static_cast<float>(drain_rate + 0.02);
+        ++level;
+    }
+}
+
+namespace {
+
+// One step of fading: 0.01 less, in double precision, never below 0. From 1.0 the
+// rounding of each step to a float leaves a little above 0 after 100 steps, so a label
+// lasts 101 ticks.
+float faded(float alpha)
+{
+    const float next = static_cast<float>(alpha - 0.01);
+    return next > 0.0f ? next : 0.0f;
+}
+
+}  // namespace
+
+void fade_labels()
+{
+    for (Popup& popup : popups)
+        popup.alpha = faded(popup.alpha);
+    chain_alpha = faded(chain_alpha);
+}
+
+}  // namespace quarzil

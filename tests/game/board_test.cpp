@@ -1,0 +1,180 @@
+// board_test.cpp -- fresh gems, dealing and the scan for runs
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "game/game.h"
+#include "game/game_support.h"
+#include "sound/sound.h"
+
+namespace quarzil {
+namespace {
+
+using test::BoardPicture;
+
+TEST(NewGem, IsAliveRestingAndSpinsAboutTheVerticalAxis)
+{
+    srandom(7);
+    for (int trial = 0; trial < 500; ++trial) {
+        Cell cell;
+        std::memset(&cell, 0x5a, sizeof cell);
+        new_gem(cell);
+        ASSERT_GE(cell.kind, 0);
+        ASSERT_LT(cell.kind, gem_kinds);
+        EXPECT_EQ(cell.axis[0], 0.0f);
+        EXPECT_EQ(cell.axis[1], 1.0f);
+        EXPECT_EQ(cell.axis[2], 0.0f);
+        EXPECT_EQ(cell.life, 1.0f);
+        EXPECT_EQ(cell.drop, 0.0f);
+        EXPECT_EQ(cell.speed, 0.0f);
+        EXPECT_EQ(cell.swap_dx, 0.0f);
+        EXPECT_EQ(cell.swap_dy, 0.0f);
+        EXPECT_EQ(cell.swap_step, 0);
+        // The angle is a whole number of 1024ths of a turn.
+        const double steps = cell.angle * 1024.0 / 360.0;
+        ASSERT_GE(cell.angle, 0.0f);
+        ASSERT_LT(cell.angle, 360.0f);
+        EXPECT_EQ(steps, static_cast<int>(steps)) << "angle " << cell.angle;
+    }
+}
+
+TEST(NewGem, DrawsKindAndAngleFromTwoRandomNumbers)
+{
+    srandom(99);
+    const long r1 = random();
+    const long r2 = random();
+    srandom(99);
+    Cell cell;
+    new_gem(cell);
+    EXPECT_EQ(cell.kind, static_cast<int>((r1 & 0xffff) % 7));
+    EXPECT_EQ(cell.angle, static_cast<float>((r2 % 1024) * 360.0 / 1024.0));
+}
+
+TEST(DealBoard, LeavesNoRunAndEveryGemAlive)
+{
+    for (unsigned seed = 1; seed <= 50; ++seed) {
+        srandom(seed);
+        deal_board();
+        for (const Cell& cell : board)
+            ASSERT_EQ(cell.life, 1.0f) << "seed " << seed;
+        ASSERT_FALSE(find_matches(true)) << "seed " << seed;
+    }
+}
+
+// One scored run as score_run saw it.
+struct Report {
+    int combo, extra;
+    float cx, cy;
+    bool operator==(const Report&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Report& report)
+{
+    return out << "{combo " << report.combo << ", extra " << report.extra << ", at " << report.cx << ", "
+               << report.cy << "}";
+}
+
+// The scores a scan in earnest gives, read back from the popups it leaves (one per run,
+// in report order) and the total.
+struct ScanCase {
+    const char* name;
+    BoardPicture picture;
+    std::vector<Report> runs;   // in the order they are reported
+    std::vector<int> doomed;    // cell indices that end doomed
+};
+
+class FindMatches : public testing::TestWithParam<ScanCase> {};
+
+// Recovers the run's centre in board squares from its popup position.
+Report report_of(const Popup& popup, int combo)
+{
+    const double cx = (popup.x - 3.0) / 1.76 + 4 - 0.5;
+    const double cy = 4 - popup.y / 1.76;
+    return {combo, popup.value - combo, static_cast<float>(std::round(cx * 2) / 2),
+            static_cast<float>(std::round(cy * 2) / 2)};
+}
+
+TEST_P(FindMatches, ReportsEachRunOnceInScanOrder)
+{
+    const ScanCase& c = GetParam();
+    test::start_game();
+    test::set_board(c.picture);
+    combo = 2;
+    chain_total = 5;
+
+    EXPECT_TRUE(find_matches(false));
+
+    std::vector<Report> got;
+    for (const Popup& popup : popups)
+        if (popup.alpha != 0.0f)
+            got.push_back(report_of(popup, 2));
+    EXPECT_EQ(got, c.runs);
+    for (int index = 0; index < board_cells; ++index) {
+        const bool expected = std::find(c.doomed.begin(), c.doomed.end(), index) != c.doomed.end();
+        EXPECT_EQ(board[index].life, expected ? life_doomed : life_alive) << "cell " << index;
+    }
+    EXPECT_EQ(combo, 3) << "a scan that finds runs adds one to combo";
+    EXPECT_EQ(test::take_sounds(), std::vector<int>{SND_ROW}) << "one SND_ROW per scan";
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, FindMatches, testing::Values(
+    ScanCase{"RowOfEight",
+             {"00000000", "34560123", "60123456", "23456012", "56012345", "12345601", "45601234", "01234560"},
+             {{2, 6, 3.5f, 0.5f}},
+             {0, 1, 2, 3, 4, 5, 6, 7}},
+    ScanCase{"TwoRunsInOneRow",
+             {"01234560", "34560123", "60123456", "23456012", "56012345", "12345601", "45601234", "00012223"},
+             {{2, 1, 1.0f, 7.5f}, {2, 1, 5.0f, 7.5f}},
+             {56, 57, 58, 60, 61, 62}},
+    ScanCase{"ColumnRunAtTheBottom",
+             {"01234560", "34560123", "60123456", "23456012", "56312345", "12045601", "45001234", "01034560"},
+             {{2, 1, 2.0f, 6.5f}},
+             {42, 50, 58}}),
+    [](const testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.name); });
+
+TEST(FindMatchesShapes, LAndTShapesScoreTwoRunsAndDoomAllFiveCells)
+{
+    test::start_game();
+    // Row 0 holds 6 at columns 0..2; column 0 holds 6 at rows 0..2: an L of five cells.
+    test::set_board({"66634560", "64560123", "60123456", "23456012", "56012345", "12345601", "45601234", "01234560"});
+    EXPECT_TRUE(find_matches(false));
+    int busy = 0;
+    for (const Popup& popup : popups)
+        busy += popup.alpha != 0.0f;
+    EXPECT_EQ(busy, 2) << "expected one popup per run";
+    EXPECT_EQ(chain_points, 2) << "two runs of three in the first scan score 1 + 1";
+    for (int index : {0, 1, 2, 8, 16})
+        EXPECT_EQ(board[index].life, life_doomed) << "cell " << index;
+}
+
+TEST(FindMatchesDry, MarksRunsButNeitherScoresNorSounds)
+{
+    test::start_game();
+    test::set_board({"01234560", "34560123", "60123456", "23456012", "56012345", "12345601", "45601234", "22234560"});
+    combo = 1;
+    chain_total = 4;
+    EXPECT_TRUE(find_matches(true));
+    EXPECT_EQ(board[56].life, life_doomed);
+    EXPECT_EQ(score, 0);
+    EXPECT_EQ(combo, 1);
+    EXPECT_EQ(chain_total, 4);
+    EXPECT_TRUE(test::take_sounds().empty());
+}
+
+TEST(FindMatchesNothing, ClearsComboAndChainTotal)
+{
+    test::start_game();
+    test::set_board(test::dead_board);
+    combo = 3;
+    chain_total = 17;
+    EXPECT_FALSE(find_matches(false));
+    EXPECT_EQ(combo, 0);
+    EXPECT_EQ(chain_total, 0);
+    EXPECT_TRUE(test::take_sounds().empty());
+}
+
+}  // namespace
+}  // namespace quarzil
