@@ -1,0 +1,275 @@
+// scene.cpp -- the scene's fixed state, the view, and the composition of every frame
+#include "render/scene.h"
+
+#include <cmath>
+#include <cstring>
+
+#include <GL/gl.h>
+
+#include "SDL.h"
+#include "game/game.h"
+#include "math/picking.h"
+#include "render/render.h"
+#include "shell/shell.h"
+
+namespace quarzil {
+
+namespace {
+
+constexpr float grey_75[4] = {0.75f, 0.75f, 0.75f, 1.0f};
+constexpr float grey_70[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+constexpr float panel_black[4] = {0.0f, 0.0f, 0.0f, 0.5f};   // translucent game-over panel
+
+// Directional lights (w = 0), set every frame under the camera.
+constexpr float light_positions[3][4] = {
+    {-2.0f, 4.0f, 4.0f, 0.0f},
+    {22.0f, 2.0f, 4.0f, 0.0f},
+    {0.0f, 0.0f, 4.0f, 0.0f},   // light 2: the hover highlight, enabled around one gem
+};
+
+constexpr float camera_distance = 40.0f;   // the board plane lies this far in front of the eye
+constexpr float near_plane = 5.0f;
+constexpr float far_plane = 60.0f;
+constexpr double square = 1.76;            // world units per board square
+constexpr float vanish_depth = 50.0f;      // how far towards the viewer a vanishing gem flies
+constexpr double panel_z = 8.0;            // the plane of the score panel and the table
+constexpr float panel_row = 1.05f;         // spacing of the score panel's rows
+constexpr float table_row_step = 0.9f;     // spacing of the table's rows
+
+// Name, cursor and terminating zero of a table row as displayed.
+constexpr int display_name_capacity = name_capacity + 1;
+
+void set_text_colour(const float colour[4])
+{
+    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
+}
+
+void draw_board()
+{
+    glPushMatrix();
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    float swing = 1.0f;   // the first swapping gem bows towards the viewer, the next away
+    for (int row = 0; row < board_size; ++row) {
+        for (int column = 0; column < board_size; ++column) {
+            const Cell& cell = board[row * board_size + column];
+            float x = static_cast<float>(-6.16 + square * column + 3.0);
+            float y = static_cast<float>(6.16 - square * row);
+            float z = static_cast<float>((1.0 - cell.life) * vanish_depth);
+            if (cell.swap_step != 0) {
+                // Step 1 starts almost on the square the gem comes from; it slides home
+                // while bowing out of the board plane by up to one square at mid-swap.
+                const float a = static_cast<float>(cell.swap_step * 3.1415927 * 0.5 / 20);
+                x += static_cast<float>(square * std::cos(a) * cell.swap_dx);
+                y += static_cast<float>(square * std::cos(a) * cell.swap_dy);
+                z += static_cast<float>(swing * square * std::sin(2 * a));
+                swing = -swing;
+            }
+            y += static_cast<float>(square * cell.drop);
+
+            glPushMatrix();
+            glTranslatef(x, y, z);
+            const bool hovered = game_mode == MODE_PLAY && column == hover_col && row == hover_row;
+            if (hovered)
+                glEnable(GL_LIGHT2);
+            if (cell.swap_step != 0) {
+                glDisable(GL_BLEND);   // swapping gems are drawn opaque and depth-tested
+                glEnable(GL_DEPTH_TEST);
+            }
+            glPushMatrix();
+            glRotatef(cell.angle, cell.axis[0], cell.axis[1], cell.axis[2]);
+            set_material(gem_colours[cell.kind]);
+            glCallList(list_base + cell.kind);
+            glPopMatrix();
+            if (cell.swap_step != 0) {
+                glEnable(GL_BLEND);
+                glDisable(GL_DEPTH_TEST);
+            }
+            if (hovered)
+                glDisable(GL_LIGHT2);
+            glPopMatrix();
+        }
+    }
+    glEnable(GL_DEPTH_TEST);
+    glPopMatrix();
+}
+
+void draw_popups()
+{
+    for (const Popup& popup : popups) {
+        if (popup.alpha == 0.0f)
+            continue;
+        const float grey[4] = {popup.alpha, popup.alpha, popup.alpha, 1.0f};
+        set_text_colour(grey);
+        glPushMatrix();
+        glTranslatef(popup.x, popup.y - (1.0f - popup.alpha), popup.z);
+        draw_text(ALIGN_CENTRE, "+%d", popup.value);
+        glPopMatrix();
+    }
+}
+
+void draw_score_panel()
+{
+    set_text_colour(colour_red);
+    glPushMatrix();
+    glTranslatef(-3.7f, 5.0f, panel_z);
+    draw_text(ALIGN_RIGHT, "%d", score);
+    glTranslatef(0.0f, -panel_row, 0.0f);
+    draw_text(ALIGN_RIGHT, "%d", level);
+    glTranslatef(0.0f, -panel_row, 0.0f);
+    draw_text(ALIGN_RIGHT, "%d", move_count);
+    glPopMatrix();
+
+    glPushMatrix();
+    glTranslatef(-8.0f, 5.0f, panel_z);
+    draw_text(ALIGN_LEFT, "Score");
+    glTranslatef(0.0f, -panel_row, 0.0f);
+    draw_text(ALIGN_LEFT, "Level");
+    glTranslatef(0.0f, -panel_row, 0.0f);
+    draw_text(ALIGN_LEFT, "Moves");
+    if (game_mode == MODE_PLAY) {
+        if (chain_alpha > 0.0f) {
+            set_grey_material(chain_alpha);
+            glTranslatef(2.15f, -panel_row, 0.0f);
+            draw_text(ALIGN_CENTRE, "+%d", chain_points);
+        }
+    } else {
+        glTranslatef(0.0f, -3.675f, 0.0f);
+        draw_text(ALIGN_LEFT, "Game Over");
+    }
+    glPopMatrix();
+}
+
+void draw_game_over_panel()
+{
+    glEnable(GL_BLEND);
+    set_text_colour(panel_black);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
+    glBegin(GL_QUADS);
+    glVertex3f(-3.5f, 5.7f, panel_z);
+    glVertex3f(-3.5f, -5.7f, panel_z);
+    glVertex3f(8.2f, -5.7f, panel_z);
+    glVertex3f(8.2f, 5.7f, panel_z);
+    glEnd();
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glBlendFunc(GL_ONE, GL_ONE);
+}
+
+void draw_table()
+{
+    glPushMatrix();
+    glTranslatef(-2.0f, 4.2f, panel_z);
+    set_text_colour(grey_75);
+    glPushMatrix();
+    draw_text(ALIGN_CENTRE, "Rank");
+    glTranslatef(1.3f, 0.0f, 0.0f);
+    draw_text(ALIGN_LEFT, "Name");
+    glTranslatef(5.0f, 0.0f, 0.0f);
+    draw_text(ALIGN_CENTRE, "Score");
+    glTranslatef(2.5f, 0.0f, 0.0f);
+    draw_text(ALIGN_CENTRE, "Level");
+    glPopMatrix();
+
+    glTranslatef(0.0f, -table_row_step, 0.0f);
+    for (int k = 0; k < table_shown; ++k) {
+        const int index = table_top + k;
+        if (index < 0 || index >= table_rows)
+            break;
+        const ScoreEntry& entry = score_table[index];
+        char name[display_name_capacity];
+        std::memcpy(name, entry.name, name_capacity);
+        name[name_capacity - 1] = '\0';
+        const bool own_row = index == table_row;
+        if (own_row) {
+            set_text_colour(colour_red);
+            if (game_mode == MODE_NAME_ENTRY)
+                std::strcat(name, ">");
+        }
+        glPushMatrix();
+        draw_text(ALIGN_CENTRE, "%d.", index + 1);
+        glTranslatef(1.3f, 0.0f, 0.0f);
+        draw_text(ALIGN_LEFT, "%s", name);
+        glTranslatef(5.0f, 0.0f, 0.0f);
+        draw_text(ALIGN_CENTRE, "%d", entry.score);
+        glTranslatef(2.5f, 0.0f, 0.0f);
+        draw_text(ALIGN_CENTRE, "%d", entry.level);
+        glPopMatrix();
+        glTranslatef(0.0f, -table_row_step, 0.0f);
+        if (own_row)
+            set_text_colour(grey_75);
+    }
+    glPopMatrix();
+}
+
+}  // namespace
+
+void init_scene()
+{
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, colour_white);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, grey_75);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, grey_70);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, grey_75);
+    glLightfv(GL_LIGHT2, GL_SPECULAR, colour_white);
+    glLightfv(GL_LIGHT2, GL_DIFFUSE, grey_75);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_FLAT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glLineWidth(2.0f);
+    glDisable(GL_LINE_SMOOTH);
+}
+
+void set_view(int width, int height)
+{
+    // A zero size would make the frustum degenerate; a one-pixel window is drawn instead.
+    width = width < 1 ? 1 : width;
+    height = height < 1 ? 1 : height;
+    window_width = width;
+    window_height = height;
+    set_video_mode(width, height);
+    glViewport(0, 0, width, height);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (width < height) {
+        const float ratio = static_cast<float>(height) / static_cast<float>(width);
+        glFrustum(-1.0, 1.0, -ratio, ratio, near_plane, far_plane);
+    } else {
+        const float ratio = static_cast<float>(width) / static_cast<float>(height);
+        glFrustum(-ratio, ratio, -1.0, 1.0, near_plane, far_plane);
+    }
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -camera_distance);
+    update_pick_matrix();
+}
+
+void draw_frame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLightfv(GL_LIGHT0, GL_POSITION, light_positions[0]);
+    glLightfv(GL_LIGHT1, GL_POSITION, light_positions[1]);
+    glLightfv(GL_LIGHT2, GL_POSITION, light_positions[2]);
+    if (game_mode == MODE_PLAY)
+        draw_clock();
+    draw_board();
+    draw_popups();
+    draw_score_panel();
+    if (game_mode != MODE_PLAY) {
+        draw_game_over_panel();
+        draw_table();
+        draw_ornament();
+    }
+    SDL_GL_SwapBuffers();
+}
+
+}  // namespace quarzil

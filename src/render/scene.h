@@ -1,0 +1,22 @@
+// scene.h -- the fixed OpenGL scene, the view that follows the window, and the frame
+#pragma once
+
+namespace quarzil {
+
+// Text alignments of draw_text.
+enum TextAlign : int {
+    ALIGN_LEFT = 0,
+    ALIGN_CENTRE = 1,
+    ALIGN_RIGHT = 2,
+};
+
+// Sets the OpenGL state that never changes: culling, lights, depth test, flat shading,
+// clear colour, additive blending, line width. Once, after the window and the view exist.
+void init_scene();
+// Sets the video mode again at width × height (a failure ends the program), then the
+// viewport, the projection, the camera and the picking matrix. A zero size is taken as 1.
+void set_view(int width, int height);
+// Draws one frame from the game's state and presents it.
+void draw_frame();
+
+}  // namespace quarzil

@@ -1,0 +1,166 @@
+// input.cpp -- keyboard and mouse: the key lists, the drag that swaps, the event drain
+#include "SDL.h"
+#include "game/game.h"
+#include "math/picking.h"
+#include "render/render.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+
+namespace quarzil {
+
+int pressed_keys[key_slots];   // symbols pressed since the last key pass, in arrival order
+int pressed_count = 0;
+int held_keys[key_slots];      // symbols now down, each at most once
+int held_count = 0;
+int drag_start_x = 0;          // window pixels, origin top left, y down
+int drag_start_y = 0;
+int drag_armed = 0;
+int hover_col = 0;             // before the first motion, square (0, 0) counts as hovered
+int hover_row = 0;
+void (*pick_square)(int& col, int& row, int x, int y) = pick_cell;
+
+namespace {
+
+// The game's key commands, applied in this order once per pass.
+struct SoundKey {
+    int symbol;
+    SoundId sound;
+};
+
+constexpr SoundKey sound_keys[] = {
+    {SDLK_F2, SND_BIGDROP},
+    {SDLK_F3, SND_GAMEOVER},
+    {SDLK_F4, SND_ROW},
+    {SDLK_F5, SND_ILLEGAL},
+    {SDLK_F6, SND_ALERT},
+};
+
+constexpr int drag_threshold_squared = drag_threshold * drag_threshold;
+
+bool on_board(int value) { return value >= 0 && value < board_size; }
+
+int sign(int value) { return value < 0 ? -1 : 1; }
+
+}  // namespace
+
+void key_event(int symbol, int down)
+{
+    if (!down) {
+        for (int index = 0; index < held_count; ++index) {
+            if (held_keys[index] == symbol) {
+                held_keys[index] = held_keys[--held_count];
+                break;
+            }
+        }
+        return;
+    }
+    if (pressed_count < key_slots)
+        pressed_keys[pressed_count++] = symbol;
+    if (!key_held(symbol) && held_count < key_slots)
+        held_keys[held_count++] = symbol;
+}
+
+int key_pressed(int symbol)
+{
+    for (int index = 0; index < pressed_count; ++index)
+        if (pressed_keys[index] == symbol)
+            return 1;
+    return 0;
+}
+
+int key_held(int symbol)
+{
+    for (int index = 0; index < held_count; ++index)
+        if (held_keys[index] == symbol)
+            return 1;
+    return 0;
+}
+
+void mouse_down(int x, int y)
+{
+    drag_start_x = x;
+    drag_start_y = y;
+    drag_armed = 1;
+}
+
+void mouse_up()
+{
+    drag_armed = 0;
+}
+
+void mouse_motion(int x, int y)
+{
+    pick_square(hover_col, hover_row, x, y);
+    if (!drag_armed)
+        return;
+    const int dx = x - drag_start_x;
+    const int dy = y - drag_start_y;
+    if (dx * dx + dy * dy < drag_threshold_squared)
+        return;
+
+    // A press fires at most once, whether or not the move below is accepted.
+    drag_armed = 0;
+    const bool horizontal = (dx < 0 ? -dx : dx) > (dy < 0 ? -dy : dy);   // a tie is vertical
+    const int dcol = horizontal ? sign(dx) : 0;
+    const int drow = horizontal ? 0 : sign(dy);   // screen y and board rows both grow downwards
+    int col, row;
+    pick_square(col, row, drag_start_x, drag_start_y);
+    if (!on_board(col) || !on_board(row) || !on_board(col + dcol) || !on_board(row + drow))
+        return;
+    queue_swap(col, row, dcol, drow);
+}
+
+void handle_events()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_KEYDOWN: {
+            const int symbol = event.key.keysym.sym;
+            if (symbol == SDLK_ESCAPE)
+                quit_requested = true;
+            key_event(symbol, 1);
+            if (game_mode == MODE_NAME_ENTRY && symbol >= 0 && symbol <= 127)
+                name_entry_key(static_cast<unsigned>(symbol));
+            break;
+        }
+        case SDL_KEYUP:
+            key_event(event.key.keysym.sym, 0);
+            break;
+        case SDL_MOUSEMOTION:
+            mouse_motion(event.motion.x, event.motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            mouse_down(event.button.x, event.button.y);   // every button arms a drag
+            break;
+        case SDL_MOUSEBUTTONUP:
+            mouse_up();
+            break;
+        case SDL_QUIT:
+            quit_requested = true;
+            break;
+        case SDL_VIDEORESIZE:
+            set_view(event.resize.w, event.resize.h);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void handle_pressed_keys()
+{
+    // Each command acts at most once per pass and sees the effect of those above it.
+    if (key_pressed(SDLK_F1))
+        new_game();
+    for (const SoundKey& key : sound_keys)
+        if (key_pressed(key.symbol))
+            play_sound(key.sound);
+    if (key_pressed(SDLK_p) && game_mode == MODE_PLAY)
+        paused = !paused;
+    if (key_pressed(SDLK_SPACE) && game_mode == MODE_OVER)
+        new_game();
+    pressed_count = 0;
+}
+
+}  // namespace quarzil

@@ -1,0 +1,92 @@
+// shell.h -- start-up, the tick loop, the window, and keyboard and mouse input
+#pragma once
+
+#include <atomic>
+#include <sys/time.h>
+
+struct SDL_Surface;
+
+namespace quarzil {
+
+// ---------------------------------------------------------------------------
+// The loop (loop.cpp)
+
+constexpr int tick_microseconds = 20000;   // one game step, 50 per second
+constexpr int start_width = 800;           // window size at start-up (pixels)
+constexpr int start_height = 600;
+
+extern std::atomic<int> pending_ticks;   // timer expiries not yet taken by the loop
+extern bool paused;                      // ticks are taken but not run
+extern bool quit_requested;              // leave the loop at the top of the next pass
+extern int window_width;                 // size last asked of the window system (pixels)
+extern int window_height;
+
+// The SIGALRM handler: installs itself again, then counts one tick. Nothing else.
+void on_alarm(int signal_number);
+
+// The seed for srandom: the wall clock in milliseconds since the epoch, truncated to 32 bits.
+unsigned seed_from_time(const timeval& now);
+
+// What one pass of the loop calls, so the bookkeeping can be driven without a window.
+struct LoopHooks {
+    void (*tick)();     // one game step
+    void (*frame)();    // draw and present one frame
+    void (*keys)();     // apply the keys pressed during the previous drain
+    void (*events)();   // drain the window system's events
+    void (*wait)();     // sleep until a signal has been delivered
+};
+
+// Takes every pending tick with one atomic exchange, waiting first when there is none.
+int take_pending_ticks(void (*wait)());
+// One pass: quit check, ticks (skipped while paused), frame, keys, event drain.
+// Returns false, having done nothing, when quit_requested was set.
+bool run_loop_pass(const LoopHooks& hooks);
+
+// ---------------------------------------------------------------------------
+// The window (video.cpp)
+
+constexpr int video_bits_per_pixel = 24;
+
+// Sets an OpenGL, resizable video mode of width × height. On failure prints
+// "Couldn't set %dx%d GL video mode: %s" with window_width and window_height, shuts SDL down
+// and ends the process with status 2: it never returns a failure.
+SDL_Surface* set_video_mode(int width, int height);
+
+// ---------------------------------------------------------------------------
+// Keyboard and mouse (input.cpp)
+
+constexpr int key_slots = 64;            // keys remembered per pass and held at once
+constexpr int drag_threshold = 20;       // pixels a pointer must move from the press to swap
+
+extern int pressed_keys[key_slots];   // symbols pressed since the last key pass, in order
+extern int pressed_count;
+extern int held_keys[key_slots];      // symbols now down, each once, in no order
+extern int held_count;
+extern int drag_start_x;              // window pixels of the last button press
+extern int drag_start_y;
+extern int drag_armed;                // 1 from a press until release or until the drag fires
+extern int hover_col;                 // square under the pointer; outside 0..7 when off the board
+extern int hover_row;
+
+// The pixel-to-square mapping that mouse_motion uses: pick_cell, which needs the OpenGL
+// context; tests put a mapping of their own here.
+extern void (*pick_square)(int& col, int& row, int x, int y);
+
+// Records a key going down (in the pressed list and the held set) or up (from the held set).
+void key_event(int symbol, int down);
+// Whether the symbol was pressed since the last key pass.
+int key_pressed(int symbol);
+// Whether the symbol is held down now.
+int key_held(int symbol);
+void mouse_down(int x, int y);
+void mouse_up();
+// Updates the hovered square and, for an armed drag of 20 pixels or more, queues one swap
+// from the square under the press point towards the drag's main direction.
+void mouse_motion(int x, int y);
+// Polls SDL until its queue is empty and handles every event.
+void handle_events();
+// Applies the game's key commands from the keys pressed during the previous drain, then
+// empties the pressed list.
+void handle_pressed_keys();
+
+}  // namespace quarzil

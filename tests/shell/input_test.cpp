@@ -1,0 +1,271 @@
+// input_test.cpp -- key lists, the key pass, the drag that swaps, and the event drain
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "SDL.h"
+#include "game/game.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+
+namespace quarzil {
+namespace {
+
+std::vector<int> take_sounds()
+{
+    std::vector<int> sounds;
+    const int head = sound_head.load();
+    for (int slot = sound_tail.load(); slot != head; slot = (slot + 1) % sound_slots)
+        sounds.push_back(sound_queue[slot]);
+    sound_tail.store(head);
+    return sounds;
+}
+
+// A stand-in for picking: squares of 50 pixels, the board's top left corner at (100, 100).
+void grid_pick(int& col, int& row, int x, int y)
+{
+    col = (x + 1000 - 100) / 50 - 20;
+    row = (y + 1000 - 100) / 50 - 20;
+}
+
+int waiting_moves() { return (swap_head - swap_tail + swap_slots) % swap_slots; }
+
+class Input : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        srandom(1);
+        new_game();
+        game_mode = MODE_OVER;
+        std::memset(score_table, 0, sizeof score_table);
+        pressed_count = 0;
+        held_count = 0;
+        drag_armed = 0;
+        paused = false;
+        quit_requested = false;
+        pick_square = grid_pick;
+        take_sounds();
+    }
+};
+
+TEST_F(Input, PressedListKeepsSixtyFourKeysInOrderAndTheHeldSetEachKeyOnce)
+{
+    for (int key = 0; key < 65; ++key)
+        key_event(1000 + key, 1);
+    EXPECT_EQ(pressed_count, 64);
+    EXPECT_EQ(pressed_keys[63], 1063);
+    EXPECT_FALSE(key_pressed(1064)) << "the 65th key-down is not recorded";
+    EXPECT_EQ(held_count, 64);
+
+    pressed_count = held_count = 0;
+    key_event('a', 1);
+    key_event('a', 1);
+    key_event('b', 1);
+    EXPECT_EQ(pressed_count, 3) << "a key pressed twice is recorded twice";
+    EXPECT_EQ(held_count, 2);
+    key_event('a', 0);
+    EXPECT_FALSE(key_held('a'));
+    EXPECT_TRUE(key_held('b'));
+    EXPECT_EQ(held_keys[0], 'b') << "the last entry moves into the freed place";
+}
+
+TEST_F(Input, KeyPassActsOncePerKeyInTableOrder)
+{
+    for (int symbol : {SDLK_F6, SDLK_F2, SDLK_F4, SDLK_F3, SDLK_F5, SDLK_F2})
+        key_event(symbol, 1);
+    handle_pressed_keys();
+    EXPECT_EQ(take_sounds(), (std::vector<int>{SND_BIGDROP, SND_GAMEOVER, SND_ROW, SND_ILLEGAL, SND_ALERT}));
+    EXPECT_EQ(pressed_count, 0);
+}
+
+TEST_F(Input, NewGameWithF1AndPauseInTheSamePass)
+{
+    key_event(SDLK_p, 1);
+    key_event(SDLK_F1, 1);
+    handle_pressed_keys();
+    EXPECT_EQ(game_mode, MODE_PLAY);
+    EXPECT_TRUE(paused) << "the pause row sees the game that F1 started";
+}
+
+TEST_F(Input, SpaceStartsAGameOnlyWhenTheGameIsOver)
+{
+    struct Case {
+        GameMode mode;
+        bool starts;
+    };
+    for (const Case c : {Case{MODE_OVER, true}, Case{MODE_PLAY, false}, Case{MODE_NAME_ENTRY, false}}) {
+        game_mode = c.mode;
+        score = 5;
+        key_event(SDLK_SPACE, 1);
+        handle_pressed_keys();
+        EXPECT_EQ(score == 0, c.starts) << "mode " << c.mode;
+    }
+}
+
+TEST_F(Input, PauseOnlyDuringAGame)
+{
+    game_mode = MODE_NAME_ENTRY;
+    key_event(SDLK_p, 1);
+    handle_pressed_keys();
+    EXPECT_FALSE(paused);
+    game_mode = MODE_PLAY;
+    key_event(SDLK_p, 1);
+    key_event(SDLK_p, 1);
+    handle_pressed_keys();
+    EXPECT_TRUE(paused) << "two presses in one pass toggle once";
+}
+
+struct DragCase {
+    const char* name;
+    int press_x, press_y;
+    int move_x, move_y;
+    int queued;                  // requests queued
+    SwapRequest request;         // the request, when one was queued
+    bool still_armed;
+};
+
+class Drag : public Input, public testing::WithParamInterface<DragCase> {};
+
+TEST_P(Drag, QueuesOneSwapFromThePressPoint)
+{
+    const DragCase& c = GetParam();
+    mouse_down(c.press_x, c.press_y);
+    mouse_motion(c.move_x, c.move_y);
+    EXPECT_EQ(waiting_moves(), c.queued);
+    EXPECT_EQ(drag_armed != 0, c.still_armed);
+    if (c.queued) {
+        const SwapRequest& got = swap_queue[swap_tail];
+        EXPECT_EQ(got.col, c.request.col);
+        EXPECT_EQ(got.row, c.request.row);
+        EXPECT_EQ(got.dcol, c.request.dcol);
+        EXPECT_EQ(got.drow, c.request.drow);
+    }
+    // Moving on without releasing never queues a second request.
+    mouse_motion(c.move_x + 100, c.move_y + 100);
+    EXPECT_EQ(waiting_moves(), c.still_armed ? waiting_moves() : c.queued);
+}
+
+// Square (col, row) covers pixels 100 + 50 col .. 149 + 50 col across, likewise down.
+INSTANTIATE_TEST_SUITE_P(Cases, Drag, testing::Values(
+    DragCase{"TwentyPixelsRight", 225, 225, 245, 225, 1, {2, 2, 1, 0}, false},
+    DragCase{"FourteenAndFourteenIsTooShort", 225, 225, 239, 239, 0, {}, true},
+    DragCase{"FifteenAndFifteenTieIsVertical", 225, 225, 240, 240, 1, {2, 2, 0, 1}, false},
+    DragCase{"FifteenRightFourteenDownIsHorizontal", 225, 225, 240, 239, 1, {2, 2, 1, 0}, false},
+    DragCase{"UpwardsFromTheSquareUnderThePress", 225, 225, 226, 150, 1, {2, 2, 0, -1}, false},
+    DragCase{"RightFromColumnSevenIsSpent", 475, 225, 520, 225, 0, {}, false},
+    DragCase{"UpFromRowZeroIsSpent", 225, 125, 225, 60, 0, {}, false},
+    DragCase{"FromOffTheBoard", 50, 225, 90, 225, 0, {}, false}),
+    [](const testing::TestParamInfo<DragCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Input, ReleasingTheButtonDisarmsTheDrag)
+{
+    mouse_down(225, 225);
+    mouse_up();
+    mouse_motion(300, 225);
+    EXPECT_EQ(waiting_moves(), 0);
+}
+
+TEST_F(Input, MotionUpdatesTheHoveredSquareInEveryMode)
+{
+    game_mode = MODE_OVER;
+    mouse_motion(330, 180);
+    EXPECT_EQ(hover_col, 4);
+    EXPECT_EQ(hover_row, 1);
+    mouse_motion(20, 20);
+    EXPECT_EQ(hover_col, -2);
+    EXPECT_EQ(hover_row, -2);
+}
+
+TEST_F(Input, FourthDragIsDroppedByTheFullRing)
+{
+    for (int drag = 0; drag < 4; ++drag) {
+        mouse_down(225, 225);
+        mouse_motion(260, 225);
+    }
+    EXPECT_EQ(waiting_moves(), 3);
+}
+
+// The event drain, with SDL's dummy video driver.
+class Events : public Input {
+protected:
+    static void SetUpTestSuite()
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    }
+    static void TearDownTestSuite() { SDL_Quit(); }
+
+    static void push_key(int type, int symbol)
+    {
+        SDL_Event event{};
+        event.type = static_cast<Uint8>(type);
+        event.key.type = static_cast<Uint8>(type);
+        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.sym = static_cast<SDLKey>(symbol);
+        ASSERT_EQ(SDL_PushEvent(&event), 0);
+    }
+
+    // A game just ended with a score that made row 0 of a free table: name entry.
+    void enter_name_entry()
+    {
+        score = 7;
+        game_mode = MODE_PLAY;
+        std::strcpy(player_name, "");
+        end_game();
+        ASSERT_EQ(game_mode, MODE_NAME_ENTRY);
+    }
+};
+
+TEST_F(Events, EscapeDuringNameEntryQuitsAfterTheWholeDrain)
+{
+    setenv("HOME", testing::TempDir().c_str(), 1);
+    enter_name_entry();
+    push_key(SDL_KEYDOWN, 'a');
+    push_key(SDL_KEYDOWN, SDLK_ESCAPE);
+    push_key(SDL_KEYDOWN, 'b');
+    handle_events();
+    EXPECT_TRUE(quit_requested);
+    EXPECT_STREQ(score_table[0].name, "a\x1b" "b") << "Escape reaches name entry and the drain goes on";
+}
+
+TEST_F(Events, SpaceThenReturnInOneDrainEndsEntryAndStartsAGame)
+{
+    setenv("HOME", testing::TempDir().c_str(), 1);
+    enter_name_entry();
+    push_key(SDL_KEYDOWN, SDLK_SPACE);
+    push_key(SDL_KEYUP, SDLK_SPACE);
+    push_key(SDL_KEYDOWN, SDLK_RETURN);
+    handle_events();
+    EXPECT_STREQ(score_table[0].name, " ");
+    EXPECT_EQ(game_mode, MODE_OVER);
+    handle_pressed_keys();
+    EXPECT_EQ(game_mode, MODE_PLAY) << "the space is found in the key pass after name entry ended";
+}
+
+TEST_F(Events, QuitEventRequestsTheEndAndMouseEventsReachTheDrag)
+{
+    SDL_Event event{};
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.type = SDL_MOUSEBUTTONDOWN;
+    event.button.button = SDL_BUTTON_RIGHT;
+    event.button.x = 225;
+    event.button.y = 225;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    event = {};
+    event.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.type = SDL_MOUSEMOTION;
+    event.motion.x = 225;
+    event.motion.y = 260;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    handle_events();
+    EXPECT_TRUE(quit_requested);
+    EXPECT_EQ(waiting_moves(), 1) << "a right-button drag swaps like any other";
+}
+
+}  // namespace
+}  // namespace quarzil
