@@ -1,0 +1,115 @@
+// font.cpp -- the font texture, the glyph display lists and draw_text
+#include "render/font.h"
+
+#include <GL/gl.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quarzil {
+
+unsigned font_texture = 0;     // texture name of the atlas; written by load_font
+unsigned font_list_base = 0;   // first of the glyph_slots list names; written by load_font
+
+namespace {
+
+// The quad's half height: half a texel per pixel row, 0.015 exactly as written in double.
+static_assert(texel_units / 2 == 0.015);
+
+// One glyph's list: the quad, each vertex after its texture coordinate, then the pen's move.
+// The far texture coordinates stop at the centre of the glyph's last texel column and row
+// (x + width - 1, not x + width), so nearest filtering never reaches the neighbour's texels.
+void record_glyph(const Glyph& glyph)
+{
+    const float w = static_cast<float>(glyph.width * texel_units);
+    const float hh = static_cast<float>(glyph.height * (texel_units / 2));
+    const float s0 = static_cast<float>(glyph.x) / atlas_size;
+    const float s1 = static_cast<float>(glyph.x + glyph.width - 1) / atlas_size;
+    const float t0 = static_cast<float>(glyph.y) / atlas_size;
+    const float t1 = static_cast<float>(glyph.y + glyph.height - 1) / atlas_size;
+    glBegin(GL_QUADS);
+    glTexCoord2f(s0, t1);
+    glVertex3f(0.0f, -hh, 0.0f);
+    glTexCoord2f(s1, t1);
+    glVertex3f(w, -hh, 0.0f);
+    glTexCoord2f(s1, t0);
+    glVertex3f(w, hh, 0.0f);
+    glTexCoord2f(s0, t0);
+    glVertex3f(0.0f, hh, 0.0f);
+    glEnd();
+    glTranslatef(glyph.advance, 0.0f, 0.0f);
+}
+
+}  // namespace
+
+void load_font()
+{
+    load_font(FONT_PATH);
+}
+
+void load_font(const char* path)
+{
+    fill_glyph_index();
+    font_list_base = glGenLists(glyph_slots);
+    if (!allocate_font_atlas()) {
+        return;
+    }
+    PpmImage image{};
+    if (!read_ppm(path, image)) {
+        return;
+    }
+    const int kept = pack_glyphs(image);
+    std::free(image.pixels);
+
+    glGenTextures(1, &font_texture);
+    glBindTexture(GL_TEXTURE_2D, font_texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, atlas_size, atlas_size, 0, GL_RGBA, GL_UNSIGNED_BYTE, font_atlas);
+
+    for (int i = 0; i < kept; ++i) {
+        glNewList(font_list_base + i, GL_COMPILE);
+        record_glyph(glyphs[i]);
+        glEndList();
+    }
+}
+
+void draw_text(int align, const char* format, ...)
+{
+    char text[text_bytes];
+    va_list arguments;
+    va_start(arguments, format);
+    if (std::vsnprintf(text, sizeof text, format, arguments) < 0) {
+        text[0] = 0;
+    }
+    va_end(arguments);
+
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glPushMatrix();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, font_texture);
+    glNormal3f(0.0f, 0.0f, 1.0f);
+    if (align != 0) {
+        float sum = text_width(text);
+        if (align == 1) {
+            sum /= 2;
+        }
+        glTranslatef(-sum, 0.0f, 0.0f);
+    }
+    for (const char* c = text; *c != 0; ++c) {
+        const int glyph = glyph_of(*c);
+        if (glyph >= 0) {
+            glCallList(font_list_base + glyph);
+        }
+    }
+    glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+
+}  // namespace quarzil

@@ -1,0 +1,37 @@
+// font.h -- the bitmap font on the OpenGL side: its texture, one display list per glyph, draw_text
+#pragma once
+
+#include "render/font_reader.h"
+
+namespace quarzil {
+
+// The font image; fixed, no search path.
+inline constexpr char FONT_PATH[] = "/usr/local/share/quarzil/data/bigfont.ppm";
+
+constexpr int text_bytes = 128;   // draw_text's buffer: longer text is cut at 127 characters
+
+// Texture name of the atlas; 0 until a font file has been read.
+extern unsigned font_texture;
+// First of glyph_slots consecutive display-list names; glyph i is font_list_base + i. Lists of
+// glyphs not found stay empty. 0 until load_font has run.
+extern unsigned font_list_base;
+
+// Loads FONT_PATH; the game's entry point, run once at start-up.
+void load_font();
+
+// Needs a current OpenGL context. Fills glyph_index, takes glyph_slots list names, allocates
+// the atlas, reads path with read_ppm and, if that succeeds, packs the glyphs, frees the image's
+// pixels, creates font_texture (repeating, nearest, 256 × 256 RGBA) and records the list of
+// every glyph kept: a textured quad width × 0.03 wide and height × 0.03 high centred on the pen
+// line, then a move of the pen by the glyph's advance. An unreadable file is no error: no
+// texture, no lists, and text draws nothing. Each call takes new list names.
+void load_font(const char* path);
+
+// Formats like printf (cut at text_bytes - 1 characters) and draws the text in the x-y plane of
+// the current model-view matrix, facing +z, in the colour of the current material: align 0
+// starts it at the origin, 1 centres it there, any other value ends it there. Characters
+// without glyph draw nothing and do not move the pen. Leaves the model-view matrix as it was,
+// GL_TEXTURE_2D off, blending off and the depth test on; sets no colour and no blend function.
+[[gnu::format(printf, 2, 3)]] void draw_text(int align, const char* format, ...);
+
+}  // namespace quarzil
