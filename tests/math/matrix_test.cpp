@@ -1,5 +1,6 @@
 // matrix_test.cpp -- the matrix library: products, rotations, row operations, elimination, printing
 #include "math/matrix.h"
+#include "math/view_matrices.h"
 
 #include <gtest/gtest.h>
 
@@ -9,21 +10,9 @@
 namespace quarzil {
 namespace {
 
-// Element (row, column) of a matrix, as the library stores it.
-float& at(Matrix4& m, int row, int column)
-{
-    return m.m[4 * column + row];
-}
-
-Matrix4 translation(float x, float y, float z)
-{
-    Matrix4 m;
-    matrix_identity(m);
-    at(m, 0, 3) = x;
-    at(m, 1, 3) = y;
-    at(m, 2, 3) = z;
-    return m;
-}
+using test::at;
+using test::frustum;
+using test::translation;
 
 Matrix4 scaling(float x, float y, float z)
 {
@@ -35,30 +24,10 @@ Matrix4 scaling(float x, float y, float z)
     return m;
 }
 
-// The matrix glFrustum multiplies in.
-Matrix4 frustum(double left, double right, double bottom, double top, double near, double far)
-{
-    Matrix4 m;
-    matrix_zero(m);
-    at(m, 0, 0) = static_cast<float>(2.0 * near / (right - left));
-    at(m, 0, 2) = static_cast<float>((right + left) / (right - left));
-    at(m, 1, 1) = static_cast<float>(2.0 * near / (top - bottom));
-    at(m, 1, 2) = static_cast<float>((top + bottom) / (top - bottom));
-    at(m, 2, 2) = static_cast<float>(-(far + near) / (far - near));
-    at(m, 2, 3) = static_cast<float>(-2.0 * far * near / (far - near));
-    at(m, 3, 2) = -1.0f;
-    return m;
-}
-
-// Projection x modelview of the 800 x 600 window: the view's frustum, then the scene moved
-// 40 units away from the camera.
+// Projection x modelview of the 800 x 600 window.
 Matrix4 view_800_by_600()
 {
-    const double aspect = 800.0f / 600.0f;
-    Matrix4 product;
-    matrix_multiply(product, frustum(-aspect, aspect, -1.0, 1.0, 5.0, 60.0),
-                    translation(0.0f, 0.0f, -40.0f));
-    return product;
+    return test::view_product(800, 600);
 }
 
 // A matrix whose sixteen elements all differ and which commutes with no rotation.

@@ -51,6 +51,7 @@ GLuint next_name = 1;
 bool list_open = false;
 bool inside_begin = false;
 float current_normal[3] = {no_normal, no_normal, no_normal};
+float current_colour[4] = {no_normal, no_normal, no_normal, no_normal};
 
 ListRecord& target()
 {
@@ -85,7 +86,9 @@ void add_vertex(float x, float y, float z)
         return;
     }
     target().primitives.back().vertices.push_back(
-        {{x, y, z}, {current_normal[0], current_normal[1], current_normal[2]}});
+        {{x, y, z},
+         {current_normal[0], current_normal[1], current_normal[2]},
+         {current_colour[0], current_colour[1], current_colour[2], current_colour[3]}});
 }
 
 }  // namespace
@@ -97,6 +100,8 @@ void reset(GLuint first_name)
     list_open = false;
     inside_begin = false;
     forget_normal();
+    for (float& channel : current_colour)
+        channel = no_normal;
 }
 
 std::string enum_name(GLenum value)
@@ -215,6 +220,10 @@ void glPointSize(GLfloat size)
 void glMaterialfv(GLenum face, GLenum pname, const GLfloat* params)
 {
     const int count = pname == GL_SHININESS ? 1 : 4;
+    if (pname == GL_AMBIENT_AND_DIFFUSE || pname == GL_DIFFUSE) {
+        for (int i = 0; i < 4; ++i)
+            current_colour[i] = params[i];
+    }
     std::string values;
     for (int i = 0; i < count; ++i) {
         values += (i > 0 ? " " : "") + number(params[i]);
@@ -227,6 +236,37 @@ void glMaterialf(GLenum face, GLenum pname, GLfloat param)
 {
     target().calls.push_back(
         {"glMaterialf(" + enum_name(face) + ", " + enum_name(pname) + ", " + number(param) + ")", -1});
+}
+
+// The matrix stack and list calls of the clock and the ornament, recorded in words.
+void glPushMatrix()
+{
+    state_call("glPushMatrix()");
+}
+
+void glPopMatrix()
+{
+    state_call("glPopMatrix()");
+}
+
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
+{
+    state_call("glTranslatef(" + number(x) + ", " + number(y) + ", " + number(z) + ")");
+}
+
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
+{
+    state_call("glRotatef(" + number(angle) + ", " + number(x) + ", " + number(y) + ", " + number(z) + ")");
+}
+
+void glScalef(GLfloat x, GLfloat y, GLfloat z)
+{
+    state_call("glScalef(" + number(x) + ", " + number(y) + ", " + number(z) + ")");
+}
+
+void glCallList(GLuint list)
+{
+    state_call("glCallList(" + std::to_string(list) + ")");
 }
 
 }  // extern "C"

@@ -8,10 +8,11 @@
 
 namespace quarzil::recording {
 
-// A vertex with the normal that was current when it was given.
+// A vertex with the normal and the ambient-and-diffuse material colour current when it was given.
 struct RecordedVertex {
     float position[3];
     float normal[3];
+    float colour[4];
 };
 
 // The vertices between one glBegin and its glEnd.
