@@ -8,6 +8,7 @@ packages=(
     libfreetype-dev fonts-dejavu-core           # the font image is made from DejaVu Sans Bold
     googletest libgtest-dev libbenchmark-dev    # unit tests and benchmarks
     xvfb xauth xdotool x11-utils imagemagick tesseract-ocr   # playing and testing in a virtual X server
+    python3 python3-pil                         # the end-to-end tests
 )
 
 as_root() {
