@@ -15,14 +15,18 @@ using namespace quarzil;
 namespace quarzil {
 namespace {
 
-// The signal mask the main thread sleeps with: everything it had, SIGALRM let through.
-sigset_t waiting_mask;
+sigset_t alarm_signal;   // just SIGALRM
 
-// Sleeps until a signal has been handled. SIGALRM is blocked everywhere else, so a tick that
-// arrives between the loop's check and this call stays pending and ends the wait at once.
+// Sleeps until a signal has been handled. The tick counter is checked again with SIGALRM
+// blocked, and sigsuspend unblocks it and sleeps in one step, so a tick that arrives between
+// the check and the sleep ends the sleep at once instead of being slept through.
 void wait_for_signal()
 {
-    sigsuspend(&waiting_mask);
+    sigset_t running;
+    pthread_sigmask(SIG_BLOCK, &alarm_signal, &running);
+    if (pending_ticks.load() == 0)
+        sigsuspend(&running);
+    pthread_sigmask(SIG_SETMASK, &running, nullptr);
 }
 
 void arm_tick_timer()
@@ -41,12 +45,13 @@ void arm_tick_timer()
 int main()
 {
     // Before SDL, the sound device or Mesa start any thread: threads inherit this mask, so
-    // SIGALRM can only reach the main thread, and only while it sleeps in wait_for_signal.
-    sigset_t alarm_only;
-    sigemptyset(&alarm_only);
-    sigaddset(&alarm_only, SIGALRM);
-    pthread_sigmask(SIG_BLOCK, &alarm_only, &waiting_mask);
-    sigdelset(&waiting_mask, SIGALRM);
+    // none of them can take SIGALRM. The main thread lets it in once start-up is done (and
+    // set_video_mode blocks it again while SDL may start threads), so that every expiry is
+    // counted even while a frame is being drawn: a blocked signal that expires twice would
+    // be delivered once.
+    sigemptyset(&alarm_signal);
+    sigaddset(&alarm_signal, SIGALRM);
+    pthread_sigmask(SIG_BLOCK, &alarm_signal, nullptr);
 
     load_scores();
     timeval now;
@@ -65,6 +70,7 @@ int main()
     init_scene();
     load_font();
     build_gem_lists();
+    pthread_sigmask(SIG_UNBLOCK, &alarm_signal, nullptr);
     arm_tick_timer();
     paused = false;
 
