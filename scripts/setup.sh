@@ -9,6 +9,8 @@ packages=(
     googletest libgtest-dev libbenchmark-dev    # unit tests and benchmarks
     xvfb xauth xdotool x11-utils imagemagick tesseract-ocr   # playing and testing in a virtual X server
     python3 python3-pil                         # the end-to-end tests
+    libpng-dev                                  # the icons are rendered at build time
+    desktop-file-utils appstream man-db groff-base   # validating the launcher, metainfo and manual page
 )
 
 as_root() {
