@@ -61,6 +61,11 @@ int main()
     new_game();
     game_mode = MODE_OVER;
 
+    // Without a display SDL would fall back to an invisible off-screen window and the game
+    // would run unseen for ever; outside a Wayland session ask for X11, so that a missing
+    // display fails as it should. A driver the player chose is kept.
+    if (!std::getenv("WAYLAND_DISPLAY"))
+        setenv("SDL_VIDEODRIVER", "x11", 0);
     SDL_Init(SDL_INIT_VIDEO);
     window_width = start_width;
     window_height = start_height;

@@ -40,6 +40,27 @@ constexpr int not_found = -1;           // blocks of a sound that has no usable 
 
 bool device_open = false;   // SDL_OpenAudio succeeded; only then is there a callback to stop
 
+// SDL_OpenAudio with the sound libraries' own complaints silenced: trying drivers on a machine
+// without a sound card makes some of them (ALSA's, for one) write lines of their own to
+// standard error, and the game's only word on a missing device is its one failure line.
+// Standard error is pointed at /dev/null for the call; no thread of the game writes meanwhile.
+int open_audio_quietly(SDL_AudioSpec* wanted)
+{
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    const int null_device = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null_device >= 0)
+        dup2(null_device, STDERR_FILENO);
+    const int result = SDL_OpenAudio(wanted, nullptr);
+    if (saved >= 0) {
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+    }
+    if (null_device >= 0)
+        close(null_device);
+    return result;
+}
+
 // Builds entry + '/' (unless the entry is empty or ends in one) + name into path.
 // Returns false, leaving path undefined, when that would not fit in path_size bytes.
 bool build_path(char (&path)[path_size], const char* entry, size_t entry_length, const char* name)
@@ -150,7 +171,7 @@ int open_sound()
     wanted.samples = block_samples;
     wanted.callback = mix_audio;
     wanted.userdata = nullptr;
-    if (SDL_OpenAudio(&wanted, nullptr) < 0) {
+    if (open_audio_quietly(&wanted) < 0) {
         std::fprintf(stderr, "Couldn't open audio: %s\n", SDL_GetError());
         return -1;
     }
