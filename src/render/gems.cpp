@@ -52,6 +52,17 @@ double sin_of(float angle)
     return std::sin(static_cast<double>(angle));
 }
 
+// The corners of a regular polygon of the given radius in the x-z plane, starting on +x: the
+// angle of corner i is i × 2π / sides, rounded to a float before its sine and cosine are taken.
+void ring_points(int sides, double radius, float* x, float* z)
+{
+    for (int i = 0; i < sides; ++i) {
+        const float theta = static_cast<float>(i * 2.0 * pi / sides);
+        x[i] = static_cast<float>(radius * cos_of(theta));
+        z[i] = static_cast<float>(radius * sin_of(theta));
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Truncated icosahedron
 
@@ -483,11 +494,7 @@ void draw_prism(float size)
     const float s = size;
     float x[sides];
     float z[sides];
-    for (int i = 0; i < sides; ++i) {
-        const float theta = static_cast<float>(i * 2.0 * pi / sides);
-        x[i] = static_cast<float>(0.8 * s * cos_of(theta));
-        z[i] = static_cast<float>(0.8 * s * sin_of(theta));
-    }
+    ring_points(sides, 0.8 * s, x, z);
 
     glEnable(GL_NORMALIZE);
 
@@ -528,11 +535,7 @@ void draw_bipyramid(float size)
     const float s = size;
     float x[sides];
     float z[sides];
-    for (int i = 0; i < sides; ++i) {
-        const float theta = static_cast<float>(i * 2.0 * pi / sides);
-        x[i] = static_cast<float>(s * cos_of(theta));
-        z[i] = static_cast<float>(s * sin_of(theta));
-    }
+    ring_points(sides, s, x, z);
     const float h = 0.5f * s;
 
     glEnable(GL_NORMALIZE);
