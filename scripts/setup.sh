@@ -11,6 +11,7 @@ packages=(
     python3 python3-pil                         # the end-to-end tests
     libpng-dev                                  # the icons are rendered at build time
     desktop-file-utils appstream man-db groff-base   # validating the launcher, metainfo and manual page
+    clang libclang-rt-14-dev                    # libFuzzer, for fuzzing the file readers
 )
 
 as_root() {

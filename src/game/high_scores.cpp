@@ -165,6 +165,10 @@ void decode_name(char (&name)[name_capacity], const char* word)
         const int high = word[i] == '\\' ? hex_value(word[i + 1]) : -1;
         const int low = high >= 0 ? hex_value(word[i + 2]) : -1;
         if (low >= 0) {
+            // An escaped zero byte (only a hand-edited file holds one) ends the name, so the
+            // bytes after it are not kept behind the terminator.
+            if (high == 0 && low == 0)
+                break;
             name[length++] = static_cast<char>(high * 16 + low);
             i += 3;
         } else {

@@ -104,6 +104,8 @@ int open_sound_file(const char* name)
     }
 }
 
+}  // namespace
+
 // Loads one sound file into whole blocks of samples, zero-padded; see SoundSample.
 SoundSample load_sound(const char* name)
 {
@@ -144,8 +146,6 @@ SoundSample load_sound(const char* name)
     close(fd);
     return sound;
 }
-
-}  // namespace
 
 int open_sound()
 {

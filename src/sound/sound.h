@@ -76,6 +76,11 @@ extern const char* sound_files[sound_count];
 // means the current directory; a trailing ',' adds none.
 extern const char* sound_dirs;
 
+// Loads the first regular file called name in the directories of sound_dirs into whole blocks
+// of samples, the file's samples then zeros; {null, -1} when there is none or it is too large
+// for 32-bit sizes. The caller owns pcm (std::free). Needs no audio device.
+SoundSample load_sound(const char* name);
+
 // Resets the ring and the voices, allocates mix_buffer, opens the audio device (22050 Hz,
 // signed 16-bit little-endian mono, 1024-sample buffers, mix_audio as the callback), loads
 // the seven sounds and starts playback. Returns 0 when playing; -1 when the device cannot be

@@ -374,6 +374,8 @@ TEST_F(HighScores, LoadReadsWhatItCanAndLeavesTheRestFree)
         {"escapes", "a\\20b 1 1\na\\zz 2 2\nA\\5Cb 3 3\nend\\2 4 4\n\\2e 5 5\n",
          {{0, make_entry("a b", 1, 1)}, {1, make_entry("a\\zz", 2, 2)}, {2, make_entry("A\\b", 3, 3)},
           {3, make_entry("end\\2", 4, 4)}, {4, make_entry("", 5, 5)}}},
+        // An escaped zero byte ends the name: nothing is kept behind the terminator.
+        {"an escaped zero byte", "ab\\00cd 6 6\n", {{0, make_entry("ab", 6, 6)}}},
         {"binary garbage", garbage(4096), {}},
         {"garbage after a good line", "ann 120 4\n" + garbage(4096), {{0, make_entry("ann", 120, 4)}}},
         {"a word of several MB without a newline",
