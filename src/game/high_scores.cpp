@@ -318,6 +318,10 @@ void save_scores()
             std::strcpy(target, path);
         }
         if (!S_ISREG(status.st_mode)) return;
+        // Renaming over the file would get past its permission bits: a file the player has made
+        // read-only (or unreadable, so the table was not even loaded) is left as it is, as
+        // opening it for writing would have left it.
+        if (access(target, W_OK) != 0) return;
         mode = status.st_mode & 0777;
     } else if (errno == ENOENT) {
         std::strcpy(target, path);

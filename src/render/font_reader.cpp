@@ -2,6 +2,7 @@
 #include "render/font_reader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
@@ -77,8 +78,15 @@ void read_line(char* buffer, int capacity)
 int read_ppm(const char* path, PpmImage& image)
 {
     reader_count = 0;
-    reader_fd = open(path, O_RDONLY);
+    // Only a regular file is a font: opened without blocking, a named pipe cannot hold up
+    // start-up, and a directory or device is refused at once.
+    reader_fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (reader_fd < 0) {
+        return 0;
+    }
+    struct stat status;
+    if (fstat(reader_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(reader_fd);
         return 0;
     }
     char line[header_line_bytes];

@@ -1,6 +1,8 @@
 // font_reader_test.cpp -- the PPM reader, finding and packing glyphs, and text widths, without OpenGL
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -217,12 +219,18 @@ TEST(ReadPpm, MissingBytesReadAs255)
     }
 }
 
-TEST(ReadPpm, FailsOnAMissingFileAndOnADirectory)
+TEST(ReadPpm, FailsOnAMissingFileADirectoryAndANamedPipe)
 {
     const int descriptors = open_descriptor_count();
     PpmImage image{nullptr, 0, 0};
     EXPECT_EQ(read_ppm("/nonexistent/quarzil/bigfont.ppm", image), 0);
     EXPECT_EQ(read_ppm("/", image), 0);
+    // A named pipe without a writer would block a plain open for ever.
+    const std::string pipe = testing::TempDir() + "quarzil_font_pipe";
+    unlink(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    EXPECT_EQ(read_ppm(pipe.c_str(), image), 0);
+    unlink(pipe.c_str());
     EXPECT_EQ(image.pixels, nullptr);
     EXPECT_EQ(open_descriptor_count(), descriptors) << "descriptors left open";
 }
