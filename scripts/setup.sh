@@ -12,6 +12,7 @@ packages=(
     libpng-dev                                  # the icons are rendered at build time
     desktop-file-utils appstream man-db groff-base   # validating the launcher, metainfo and manual page
     clang libclang-rt-14-dev                    # libFuzzer, for fuzzing the file readers
+    valgrind                                    # the unit tests under memcheck
 )
 
 as_root() {
