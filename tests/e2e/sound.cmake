@@ -10,6 +10,7 @@ endif()
 # Finds the sound files in a recording by normalised cross-correlation.
 add_executable(quarzil_sound_match ${CMAKE_CURRENT_LIST_DIR}/sound_match.cpp)
 target_compile_options(quarzil_sound_match PRIVATE -O2)
+target_include_directories(quarzil_sound_match PRIVATE ${CMAKE_SOURCE_DIR}/tools)
 
 # Debian's python3, which python3-pil serves, whatever else comes first on the PATH.
 find_program(QUARZIL_E2E_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)

@@ -48,6 +48,8 @@
 #include <string>
 #include <vector>
 
+#include "sounds/fft.h"
+
 namespace {
 
 constexpr int sound_rate = 22050;          // samples per second of the game's sound files
@@ -145,35 +147,6 @@ std::vector<double> to_sound_rate(const std::vector<double>& samples, int channe
     return resampled;
 }
 
-// In-place radix-2 transform; data.size() is a power of two. inverse leaves the result
-// unscaled, n times too large.
-void fourier(std::vector<Complex>& data, bool inverse)
-{
-    const size_t n = data.size();
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(data[i], data[j]);
-    }
-    for (size_t length = 2; length <= n; length <<= 1) {
-        const double angle = 2 * std::numbers::pi / static_cast<double>(length) * (inverse ? 1 : -1);
-        const Complex unit(std::cos(angle), std::sin(angle));
-        for (size_t start = 0; start < n; start += length) {
-            Complex twiddle(1);
-            for (size_t k = 0; k < length / 2; ++k) {
-                const Complex even = data[start + k];
-                const Complex odd = data[start + k + length / 2] * twiddle;
-                data[start + k] = even + odd;
-                data[start + k + length / 2] = even - odd;
-                twiddle *= unit;
-            }
-        }
-    }
-}
-
 struct Match {
     size_t lag;
     double score;
@@ -203,10 +176,10 @@ Scores scores(const std::vector<Complex>& x_spectrum, const std::vector<double>&
     std::vector<Complex> product(x_spectrum.size());
     for (size_t i = 0; i < m; ++i)
         product[i] = y[i];
-    fourier(product, false);
+    quarzil::tools::fft(product, false);
     for (size_t i = 0; i < product.size(); ++i)
         product[i] = x_spectrum[i] * std::conj(product[i]);
-    fourier(product, true);
+    quarzil::tools::fft(product, true);
 
     Scores result{std::vector<double>(n - m + 1), std::vector<double>(n - m + 1)};
     const double scale = 1.0 / static_cast<double>(product.size());
@@ -291,7 +264,7 @@ int main(int argument_count, char** arguments)
         size <<= 1;
     std::vector<Complex> spectrum(size);
     std::copy(recording.begin(), recording.end(), spectrum.begin());
-    fourier(spectrum, false);
+    quarzil::tools::fft(spectrum, false);
 
     for (size_t i = 0; i < sounds.size(); ++i) {
         const std::string path = arguments[i + 3];

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "fft.h"
+
 namespace {
 
 constexpr double rate = 22050.0;          // samples per second, the game's device rate
@@ -319,34 +321,6 @@ bool read_sound(const std::string& path, std::vector<int16_t>& samples)
     return true;
 }
 
-// In-place radix-2 FFT; inverse when sign is +1, unscaled. data.size() is a power of two.
-void fft(std::vector<std::complex<double>>& data, int sign)
-{
-    const size_t n = data.size();
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(data[i], data[j]);
-    }
-    for (size_t length = 2; length <= n; length <<= 1) {
-        const double angle = sign * 2.0 * pi / static_cast<double>(length);
-        const std::complex<double> step(std::cos(angle), std::sin(angle));
-        for (size_t start = 0; start < n; start += length) {
-            std::complex<double> turn(1.0, 0.0);
-            for (size_t k = 0; k < length / 2; ++k) {
-                const std::complex<double> even = data[start + k];
-                const std::complex<double> odd = data[start + k + length / 2] * turn;
-                data[start + k] = even + odd;
-                data[start + k + length / 2] = even - odd;
-                turn *= step;
-            }
-        }
-    }
-}
-
 // How much of `found` looks like `sought`: the largest normalised cross-correlation of sought
 // against any stretch of found as long as itself (found taken as silent outside its samples),
 // |<sought, stretch>| / (|sought| |stretch|). A search that slides a sound's samples over a
@@ -364,11 +338,11 @@ double likeness(const std::vector<int16_t>& sought, const std::vector<int16_t>& 
         a[i] = sought[i];
     for (size_t i = 0; i < n; ++i)
         b[i] = found[i];
-    fft(a, -1);
-    fft(b, -1);
+    quarzil::tools::fft(a, false);
+    quarzil::tools::fft(b, false);
     for (size_t i = 0; i < size; ++i)
         b[i] *= std::conj(a[i]);
-    fft(b, 1);   // b[lag] * size = sum over i of sought[i] * found[i + lag], lag taken mod size
+    quarzil::tools::fft(b, true);   // b[lag] * size = sum over i of sought[i] * found[i + lag], lag taken mod size
 
     std::vector<double> energy(n + 1, 0.0);   // energy[k]: of found[0..k-1]
     for (size_t i = 0; i < n; ++i)
