@@ -14,6 +14,11 @@ constexpr int gem_kinds = 7;                            // kinds 0..6, one solid
 constexpr float life_alive = 1.0f;                      // a resting, living gem
 constexpr float life_doomed = 0.999f;                   // the one value written to mark a doom
 
+// Where the board lies in the world: the centre of cell (row, column) is at
+// x = square_size * (column - 3.5) + board_shift, y = square_size * (3.5 - row), z = 0.
+constexpr double square_size = 1.76;   // world units per square
+constexpr double board_shift = 3.0;    // the board's centre lies this far right of the view axis
+
 // One square's gem: eleven four-byte fields in this order.
 struct Cell {
     int kind;          // gem kind 0..6

@@ -5,8 +5,8 @@
 
 namespace quarzil {
 
-// The font image; fixed, no search path.
-inline constexpr char FONT_PATH[] = "/usr/local/share/quarzil/data/bigfont.ppm";
+// The font image, in the data folder the build installs to; no search path.
+inline constexpr char FONT_PATH[] = QUARZIL_DATA_DIR "/bigfont.ppm";
 
 constexpr int text_bytes = 128;   // draw_text's buffer: longer text is cut at 127 characters
 

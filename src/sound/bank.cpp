@@ -27,7 +27,7 @@ const char* sound_files[sound_count] = {
     "illegal.raw",    // SND_ILLEGAL
 };
 
-const char* sound_dirs = "/usr/local/share/quarzil/data";
+const char* sound_dirs = QUARZIL_DATA_DIR;
 
 namespace {
 

@@ -1,5 +1,5 @@
 """hostile_game.py -- runs the installed game for the hostile-environment and soak tests: in the
-virtual X server of game_window_test.py, with the environment, the user and the mounts a test
+virtual X server of harness.py, with the environment, the user and the mounts a test
 chooses, and with the game's globals read straight from its memory while it runs.
 
 The memory is read through /proc/PID/mem at the addresses that nm gives for the game's symbols,
@@ -14,7 +14,7 @@ import subprocess
 import tempfile
 import time
 
-import game_window_test as window
+import harness as window
 
 BINARY = window.BINARY
 MODE_OVER, MODE_PLAY, MODE_NAME_ENTRY = 0, 1, 2

@@ -11,8 +11,7 @@ was there keeps its bytes unless the game may and should replace it with its tab
 Cases that mount things (a read-only home, the data directory replaced) run the game in a mount
 namespace of its own and need root; without it they are skipped. Cases where permission bits
 must count run the game as user nobody when the test runs as root. The X server and the
-screenshots are those of game_window_test.py. QUARZIL_BINARY names the game to test (default
-/usr/local/bin/quarzil).
+screenshots are those of harness.py, which also says which game is played.
 """
 import os
 import random
@@ -24,11 +23,11 @@ import tempfile
 import time
 import unittest
 
-import game_window_test as window
+import harness as window
 import hostile_game
 from hostile_game import FREE_TABLE, MODE_PLAY, Game, score_file_text, snapshot, table_of
 
-DATA = "/usr/local/share/quarzil/data"
+DATA = window.DATA
 SCORE_FILE = ".quarzilscores"
 SCORES = "ann 120 4\nbob 30 2\n"
 SOUND_FILES = ["row.raw", "drop.raw", "bigdrop.raw", "swap.raw", "gameover.raw", "alert.raw", "illegal.raw"]

@@ -5,7 +5,7 @@ pace with the wall clock at 50 a second, and quitting writes the table it holds.
 
     soak_test.py [--seconds N] [unittest options]
 
-The game runs in its real window under the virtual X server of game_window_test.py. A bot plays
+The game runs in its real window under the virtual X server of harness.py. A bot plays
 through xdotool: it reads the board from the game's memory and mostly drags a gem to make a run,
 sometimes a random one that makes none; it lets each game's clock run out after a while, types a
 name when the result makes the table, and starts the next game with space. N is the time played
@@ -29,7 +29,7 @@ import threading
 import time
 import unittest
 
-import game_window_test as window
+import harness as window
 import hostile_game
 from hostile_game import MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, TURN_IDLE, Game, score_file_text
 

@@ -6,9 +6,8 @@ driver recorded.
 
     sound_test.py --board-printer PATH --fixed-clock PATH --sound-matcher PATH [unittest options]
 
-The X server, the game's window, the screenshots and the known boards are those of
-game_window_test.py. QUARZIL_BINARY names the game to test (default /usr/local/bin/quarzil) and
-QUARZIL_SOUNDS the directory of its sound files (default /usr/local/share/quarzil/data).
+The X server, the game's window, the screenshots and the known boards are those of harness.py,
+which also says which game is played and where its sound files are.
 
 SDL converts the game's 22050 Hz mono to whatever the audio device takes (the disk driver is
 opened at 44100 Hz stereo through SDL 1.2's compatibility layer), and writes it about as fast as
@@ -25,9 +24,9 @@ import tempfile
 import time
 import unittest
 
-import game_window_test as window
+import harness as window
 
-SOUNDS = os.environ.get("QUARZIL_SOUNDS", "/usr/local/share/quarzil/data")
+SOUNDS = window.DATA
 RATE = 22050          # samples per second of the sound files and of the game's mixer
 BLOCK = 1024          # samples of one mixer buffer: every sound starts at the start of one
 TICK = 0.02           # seconds of one game step
@@ -99,7 +98,7 @@ class Recording:
 
 
 class ListenedGame(window.Game):
-    """The game with its own home directory, as in game_window_test.py, its audio going to the
+    """The game with its own home directory, as in harness.py, its audio going to the
     given SDL driver; with the disk driver, into the file recording in its home directory."""
 
     def __init__(self, test, audio_driver="disk", seed=window.SEED):
@@ -323,11 +322,11 @@ class SoundTest(unittest.TestCase):
 def setUpModule():
     if not (os.access(window.BINARY, os.X_OK) and window.board_printer and window.fixed_clock and matcher):
         raise RuntimeError("needs the game (%s), --board-printer, --fixed-clock and --sound-matcher" % window.BINARY)
-    window.setUpModule()
+    window.start_session()
 
 
 def tearDownModule():
-    window.tearDownModule()
+    window.stop_session()
 
 
 def main():

@@ -1,0 +1,557 @@
+"""harness.py -- what the end-to-end tests share: a virtual X server of their own, the installed
+game started in it with a home of its own, real mouse and key events from xdotool, screenshots
+read straight from the server, and where the game draws each thing.
+
+QUARZIL_BINARY names the game to test (default /usr/local/bin/quarzil) and QUARZIL_DATA the
+folder of its font and sounds (default /usr/local/share/quarzil/data). Screenshots of failures
+are kept in QUARZIL_E2E_SHOTS (default: quarzil-e2e-shots in the temporary directory).
+"""
+import colorsys
+import ctypes
+import io
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from PIL import Image, ImageChops, ImageOps, ImageStat
+
+BINARY = os.environ.get("QUARZIL_BINARY", "/usr/local/bin/quarzil")
+DATA = os.environ.get("QUARZIL_DATA", "/usr/local/share/quarzil/data")
+SHOTS = os.environ.get("QUARZIL_E2E_SHOTS", os.path.join(tempfile.gettempdir(), "quarzil-e2e-shots"))
+SCREEN = "1024x768x24"
+
+board_printer = None   # path of the board printer, from the test's command line
+fixed_clock = None     # path of the library that pins gettimeofday, from the command line
+display = None         # ":N" of the X server started for this run
+xvfb = None            # its process
+
+# The wall clock the preloaded library reports, in milliseconds: it is also the seed. Its first
+# deal and the deal of the first game both offer moves, so both boards are at rest on screen.
+SEED = 1000000500
+
+# ---------------------------------------------------------------------------------------------
+# Where the game draws things. The camera looks down -z from 40 units in front of the board,
+# through a frustum whose shorter side spans -1..1 at the near plane, 5 units away.
+
+CAMERA_DISTANCE = 40.0
+NEAR = 5.0
+SQUARE = 1.76          # world units per board square
+BOARD_SHIFT = 3.0      # the board's centre lies this far right of the view axis
+TEXT_Z = 8.0           # the score panel and the high-score table
+
+
+def pixels_per_unit(width, height, z):
+    """Window pixels per world unit in the plane z for a window of width x height."""
+    return min(width, height) / 2 * NEAR / (CAMERA_DISTANCE - z)
+
+
+def to_pixel(x, y, z, size):
+    width, height = size
+    scale = pixels_per_unit(width, height, z)
+    return width / 2 + x * scale, height / 2 - y * scale
+
+
+def square_centre(row, col, size):
+    return to_pixel(SQUARE * (col - 3.5) + BOARD_SHIFT, SQUARE * (3.5 - row), 0.0, size)
+
+
+def square_pixels(size):
+    return SQUARE * pixels_per_unit(size[0], size[1], 0.0)
+
+
+def text_box(left, right, y, size, half_height=0.5):
+    """The pixel box of a line of panel text between world x left and right, centred on y."""
+    x0, y0 = to_pixel(left, y + half_height, TEXT_Z, size)
+    x1, y1 = to_pixel(right, y - half_height, TEXT_Z, size)
+    return int(x0), int(y0), int(x1), int(y1)
+
+
+# ---------------------------------------------------------------------------------------------
+# Gems: kinds, colours, and reading them back from a screenshot.
+
+KIND_COLOURS = ["blue", "orange", "yellow", "magenta", "green", "red", "white"]
+# Hue ranges, in degrees, of the mean colour of each coloured gem's lit pixels. Light scales the
+# yellow pyramid's red and green alike, so it is always at 60; the orange cube runs from 30 up to
+# about 50 as its brightest face clips towards pale yellow; the red bipyramid stays near 8.
+HUE_RANGES = [(20, "orange"), (54, "yellow"), (90, "green"), (180, "blue"), (270, "magenta"), (340, "red")]
+WHITE_SATURATION = 0.3   # the sphere measures 0.0, the coloured gems 0.4 and more
+LIT = 30                 # a pixel whose brightest channel is below this is background
+
+
+def brightest_channel(image):
+    red, green, blue = image.split()
+    return ImageChops.lighter(ImageChops.lighter(red, green), blue)
+
+
+def gem_colour(image, centre, half):
+    """Names the colour of the gem drawn in the square box around centre, from the mean colour of
+    its lit pixels: white when that is nearly grey, "empty" when hardly a pixel is lit."""
+    cx, cy = int(centre[0]), int(centre[1])
+    patch = image.crop((cx - half, cy - half, cx + half + 1, cy + half + 1))
+    lit = brightest_channel(patch).point(lambda value: 255 if value >= LIT else 0)
+    if lit.histogram()[255] < patch.width * patch.height // 10:
+        return "empty"
+    mean = ImageStat.Stat(patch, lit).mean
+    hue, saturation, _ = colorsys.rgb_to_hsv(*(channel / 255 for channel in mean))
+    if saturation < WHITE_SATURATION:
+        return "white"
+    colour = "red"   # below the first range, and from 340 degrees on
+    for start, name in HUE_RANGES:
+        if hue * 360 >= start:
+            colour = name
+    return colour
+
+
+def square_in_view(row, col, size):
+    x, y = square_centre(row, col, size)
+    half = square_pixels(size) / 2
+    return half <= x <= size[0] - half and half <= y <= size[1] - half
+
+
+def read_board(image):
+    """The colour of each of the 64 squares, row 0 first; None for a square not wholly in view."""
+    size = image.size
+    half = int(square_pixels(size) * 0.3)
+    return [gem_colour(image, square_centre(row, col, size), half) if square_in_view(row, col, size) else None
+            for row in range(8) for col in range(8)]
+
+
+def expected_colours(kinds, size):
+    return [KIND_COLOURS[kinds[row * 8 + col]] if square_in_view(row, col, size) else None
+            for row in range(8) for col in range(8)]
+
+
+def board_differences(expected, got):
+    return ["(%d, %d) expected %s, got %s" % (index // 8, index % 8, want, have)
+            for index, (want, have) in enumerate(zip(expected, got)) if want != have]
+
+
+def has_run(kinds):
+    for row in range(8):
+        for col in range(6):
+            if kinds[row * 8 + col] == kinds[row * 8 + col + 1] == kinds[row * 8 + col + 2]:
+                return True
+    for col in range(8):
+        for row in range(6):
+            if kinds[row * 8 + col] == kinds[(row + 1) * 8 + col] == kinds[(row + 2) * 8 + col]:
+                return True
+    return False
+
+
+def neighbour_swaps(kinds):
+    """Every swap of two different neighbouring gems as (row, col, drow, dcol, makes_a_run)."""
+    for row in range(8):
+        for col in range(8):
+            for drow, dcol in ((0, 1), (1, 0)):
+                if row + drow > 7 or col + dcol > 7:
+                    continue
+                first, second = row * 8 + col, (row + drow) * 8 + col + dcol
+                if kinds[first] == kinds[second]:
+                    continue
+                swapped = list(kinds)
+                swapped[first], swapped[second] = swapped[second], swapped[first]
+                yield row, col, drow, dcol, has_run(swapped)
+
+
+def print_board(seed, move=None):
+    """Runs the board printer: a dict of its named lines, boards as lists of 64 kinds."""
+    command = [board_printer, str(seed)]
+    if move:
+        row, col, drow, dcol = move
+        command += [str(col), str(row), str(dcol), str(drow)]
+    output = subprocess.run(command, capture_output=True, text=True, check=True, timeout=30).stdout
+    result = {}
+    for line in output.splitlines():
+        name, value = line.split()
+        result[name] = [int(digit) for digit in value] if len(value) == 64 else int(value)
+    return result
+
+
+# ---------------------------------------------------------------------------------------------
+# Text.
+
+def ocr(image, box, psm, whitelist=None, threshold=90):
+    """Reads the text in box with tesseract: bright text on a dark ground, turned into black on
+    white first."""
+    ink = brightest_channel(image.crop(box)).point(lambda value: 0 if value > threshold else 255)
+    ink = ImageOps.expand(ink, 20, 255)
+    command = ["tesseract", "-", "-", "--psm", str(psm)]
+    if whitelist:
+        command += ["-c", "tessedit_char_whitelist=" + whitelist]
+    buffer = io.BytesIO()
+    ink.save(buffer, "PNG")
+    result = subprocess.run(command, input=buffer.getvalue(), capture_output=True, timeout=30,
+                            env=dict(os.environ, OMP_THREAD_LIMIT="1"))
+    return result.stdout.decode(errors="replace")
+
+
+LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+DIGITS = "0123456789"
+PANEL_ROWS = {"Score": 5.0, "Level": 3.95, "Moves": 2.9}
+
+
+def panel_number_box(label, size):
+    """The box of the number the score panel shows beside label; its digits end at x = -3.7."""
+    return text_box(-5.2, -3.4, PANEL_ROWS[label], size)
+
+
+def panel_number(image, label):
+    """Reads that number. Tesseract reads a lone digit more surely as a single character."""
+    box = panel_number_box(label, image.size)
+    return ocr(image, box, 7, DIGITS).strip() or ocr(image, box, 10, DIGITS).strip()
+
+
+def panel_labels(image):
+    """The words of the score panel's label column, left of the numbers: Score, Level, Moves."""
+    return ocr(image, text_box(-8.3, -5.0, 3.95, image.size, half_height=1.6), 11, LETTERS).split()
+
+
+def game_over_text(image):
+    """What is written where "Game Over" goes, below the labels."""
+    return ocr(image, game_over_box(image.size), 7, LETTERS + " ").split()
+
+
+def table_header(image):
+    """The words of the high-score table's header line. The table is grey on gems darkened by
+    the panel, so only the brightest pixels are its letters."""
+    return ocr(image, text_box(-3.0, 8.2, 4.2, image.size, half_height=0.45), 7, LETTERS + " ",
+               threshold=150).split()
+
+
+# ---------------------------------------------------------------------------------------------
+# Colours in regions: the clock dial, "Game Over", the ornament.
+
+def count_pixels(image, box, predicate):
+    return sum(1 for pixel in image.crop(box).getdata() if predicate(*pixel))
+
+
+def is_yellow(red, green, blue):
+    return red > 150 and green > 150 and blue < 80
+
+
+def is_red(red, green, blue):
+    return red > 150 and green < 60 and blue < 60
+
+
+def is_red_or_green(red, green, blue):
+    return is_red(red, green, blue) or (green > 120 and green > 2 * red and green > 2 * blue)
+
+
+def is_vivid(red, green, blue):
+    return max(red, green, blue) > 120 and max(red, green, blue) > 2 * min(red, green, blue) + 40
+
+
+def dial_top_right(size):
+    """The quarter of the clock dial from twelve to three o'clock; its sectors from 0 to 75
+    degrees are red and yellow whenever a game is played."""
+    x0, y0 = to_pixel(-6.5, -1.0 + 2.0, 5.0, size)
+    x1, y1 = to_pixel(-6.5 + 2.0, -1.0 + 0.5, 5.0, size)
+    return int(x0), int(y0), int(x1), int(y1)
+
+
+GAME_OVER_Y = 5.0 - 2 * 1.05 - 3.675   # "Game Over" is written 3.675 below the "Moves" label
+
+
+def game_over_box(size):
+    return text_box(-8.3, -3.6, GAME_OVER_Y, size, half_height=0.65)
+
+
+def game_over_left_box(size):
+    """The left end of "Game Over", where during a game only the dial's blue rim passes."""
+    return text_box(-8.3, -6.6, GAME_OVER_Y, size)
+
+
+def ornament_box(size):
+    """The middle of the ornament, which its three rings always cross."""
+    x0, y0 = to_pixel(-5.5 - 1.2, -3.0 + 1.2, 10.0, size)
+    x1, y1 = to_pixel(-5.5 + 1.2, -3.0 - 1.2, 10.0, size)
+    return int(x0), int(y0), int(x1), int(y1)
+
+
+def ornament_lower_box(size):
+    """The lower part of the ornament, below the clock dial: during a game only the dial's blue
+    star is drawn there."""
+    x0, y0 = to_pixel(-5.5 - 1.6, -3.0 - 0.3, 10.0, size)
+    x1, y1 = to_pixel(-5.5 + 1.6, -3.0 - 1.6, 10.0, size)
+    return int(x0), int(y0), int(x1), int(y1)
+
+
+def patch_brightness(image, centre, half):
+    """The sum of the mean red, green and blue of the square box around centre."""
+    box = (int(centre[0]) - half, int(centre[1]) - half, int(centre[0]) + half + 1, int(centre[1]) + half + 1)
+    return sum(ImageStat.Stat(image.crop(box)).mean)
+
+
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2]
+
+
+# ---------------------------------------------------------------------------------------------
+# The X server and the game.
+
+def run(*command, timeout=30):
+    return subprocess.run(command, capture_output=True, text=True, timeout=timeout,
+                          env=dict(os.environ, DISPLAY=display))
+
+
+class XImage(ctypes.Structure):
+    """The head of Xlib's XImage, as far as a screenshot reads it."""
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
+class Screenshots:
+    """Reads windows' pixels straight from the X server with XGetImage: an order of magnitude
+    faster than a screenshot program, fast enough to catch a swap that lasts 0.4 s."""
+    ALL_PLANES = ctypes.c_ulong(-1).value
+    Z_PIXMAP = 2
+    ErrorHandler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+    def __init__(self, display_name):
+        xlib = self.xlib = ctypes.CDLL("libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        xlib.XGetImage.restype = ctypes.POINTER(XImage)
+        xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                   ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        xlib.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
+        unsigned = ctypes.POINTER(ctypes.c_uint)
+        xlib.XGetGeometry.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                      ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
+                                      unsigned, unsigned, unsigned, unsigned]
+        # A window that is gone must fail the one request, not end this process as Xlib's
+        # default handler would.
+        self.on_error = self.ErrorHandler(lambda display, event: 0)
+        xlib.XSetErrorHandler(self.on_error)
+        self.display = xlib.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise RuntimeError("cannot open display " + display_name)
+
+    def close(self):
+        self.xlib.XCloseDisplay(self.display)
+
+    def size(self, window):
+        """The window's width and height, or None when it cannot be asked."""
+        root = ctypes.c_ulong()
+        x, y = ctypes.c_int(), ctypes.c_int()
+        width, height, border, depth = ctypes.c_uint(), ctypes.c_uint(), ctypes.c_uint(), ctypes.c_uint()
+        if not self.xlib.XGetGeometry(self.display, window, ctypes.byref(root), ctypes.byref(x), ctypes.byref(y),
+                                      ctypes.byref(width), ctypes.byref(height), ctypes.byref(border),
+                                      ctypes.byref(depth)):
+            return None
+        return width.value, height.value
+
+    def grab(self, window):
+        """The window's pixels as an RGB image, or None when they cannot be read."""
+        size = self.size(window)
+        if not size:
+            return None
+        image = self.xlib.XGetImage(self.display, window, 0, 0, size[0], size[1], self.ALL_PLANES, self.Z_PIXMAP)
+        if not image:
+            return None
+        try:
+            head = image.contents
+            if head.bits_per_pixel != 32:
+                raise RuntimeError("expected 32 bits per pixel, got %d" % head.bits_per_pixel)
+            data = ctypes.string_at(head.data, head.bytes_per_line * head.height)
+            return Image.frombuffer("RGB", (head.width, head.height), data, "raw", "BGRX", head.bytes_per_line, 1)
+        finally:
+            self.xlib.XDestroyImage(image)
+
+
+screenshots = None   # the test run's own connection to its X server
+
+
+def start_xvfb():
+    """Starts Xvfb on a display number it picks itself as free, and waits until it serves."""
+    global xvfb, display
+    read_end, write_end = os.pipe()
+    # -noreset: a server that resets when its last client leaves refuses the next game while it
+    # does, and the game then silently runs on without a window.
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp",
+                             "-noreset"],
+                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    with os.fdopen(read_end, "rb") as reader:
+        while not number.endswith(b"\n"):
+            byte = reader.read(1)
+            if not byte:
+                raise RuntimeError("Xvfb ended before naming its display")
+            number += byte
+    display = ":" + number.decode().strip()
+
+
+def stop_xvfb():
+    if xvfb and xvfb.poll() is None:
+        xvfb.terminate()
+        try:
+            xvfb.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            xvfb.kill()
+            xvfb.wait()
+
+
+def start_session():
+    """Starts the run's X server and its connection for screenshots."""
+    global screenshots
+    if not (os.access(BINARY, os.X_OK) and board_printer and fixed_clock):
+        raise RuntimeError("needs the game (%s), --board-printer and --fixed-clock" % BINARY)
+    start_xvfb()
+    screenshots = Screenshots(display)
+
+
+def stop_session():
+    if screenshots:
+        screenshots.close()
+    stop_xvfb()
+
+
+class Game:
+    """One run of the game in its own window with its own home directory."""
+
+    def __init__(self, test, seed=SEED, scores=None):
+        self.test = test
+        self.home = tempfile.mkdtemp(prefix="quarzil-home-")
+        test.addCleanup(shutil.rmtree, self.home, True)
+        if scores is not None:
+            with open(self.score_file(), "w") as file:
+                file.write(scores)
+        self.stderr_path = os.path.join(self.home, "stderr")
+        environment = {key: value for key, value in os.environ.items() if not key.startswith("SDL_")}
+        environment.update(DISPLAY=display, HOME=self.home, SDL_AUDIODRIVER="dummy",
+                           LD_PRELOAD=fixed_clock, QUARZIL_FIXED_CLOCK_MS=str(seed))
+        with open(self.stderr_path, "w") as stderr:
+            self.process = subprocess.Popen([BINARY], env=environment, stdin=subprocess.DEVNULL,
+                                            stdout=subprocess.DEVNULL, stderr=stderr)
+        test.addCleanup(self.kill)
+        self.window = self.wait_for_window()
+        run("xdotool", "windowfocus", "--sync", self.window)
+        self.move_off_board()
+
+    def score_file(self):
+        return os.path.join(self.home, ".quarzilscores")
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+    def wait_for_window(self, timeout=30):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.process.poll() is not None:
+                self.test.fail("the game ended before showing a window, status %d: %s"
+                               % (self.process.returncode, self.stderr()))
+            found = run("xdotool", "search", "--onlyvisible", "--name", "^Quarzil$").stdout.split()
+            if found:
+                return found[0]
+            time.sleep(0.1)
+        self.test.fail("no window named Quarzil within %d s" % timeout)
+
+    def stderr(self):
+        with open(self.stderr_path) as file:
+            return file.read()
+
+    def screenshot(self):
+        image = screenshots.grab(int(self.window))
+        self.test.assertIsNotNone(image, "the game's window could not be read")
+        return image
+
+    def keep(self, image, label):
+        """Saves a screenshot for a failure message; returns its path."""
+        os.makedirs(SHOTS, exist_ok=True)
+        path = os.path.join(SHOTS, "%s-%s.png" % (self.test.id().split(".")[-1], label))
+        image.save(path)
+        return path
+
+    def wait_for(self, condition, what, timeout=20):
+        """Takes screenshots until condition(image) holds; returns that image. On time-out the
+        test fails, naming what was awaited and keeping the last screenshot."""
+        deadline = time.monotonic() + timeout
+        while True:
+            image = self.screenshot()
+            if condition(image):
+                return image
+            if self.process.poll() is not None:
+                self.test.fail("the game ended (status %d) while waiting for %s" % (self.process.returncode, what))
+            if time.monotonic() > deadline:
+                self.test.fail("no %s within %d s; last screenshot: %s" % (what, timeout, self.keep(image, "timeout")))
+            time.sleep(0.05)
+
+    def wait_for_board(self, kinds, what, timeout=20):
+        """Waits until every square in view shows the colour of its expected kind."""
+        last = []
+
+        def shows_board(image):
+            last[:] = board_differences(expected_colours(kinds, image.size), read_board(image))
+            return not last
+        try:
+            return self.wait_for(shows_board, what, timeout)
+        except AssertionError as failure:
+            raise AssertionError("%s\nsquares that differ: %s" % (failure, "; ".join(last))) from None
+
+    def wait_until_still(self, what, seconds=0.6):
+        """Waits until the window has not changed for the given time, some thirty ticks of
+        spinning gems: the game is paused. Returns the still picture."""
+        still = {"image": None, "since": 0.0}
+
+        def unchanged(image):
+            now = time.monotonic()
+            if still["image"] is None or still["image"].size != image.size or \
+                    ImageChops.difference(still["image"], image).getbbox():
+                still.update(image=image, since=now)
+            return now - still["since"] >= seconds
+        return self.wait_for(unchanged, what)
+
+    def key(self, name):
+        run("xdotool", "key", name)
+
+    def move(self, point):
+        run("xdotool", "mousemove", "--window", self.window, str(int(point[0])), str(int(point[1])))
+
+    def move_off_board(self):
+        """Puts the pointer in the window's bottom right corner, where no gem is lit by it."""
+        width, height = self.geometry()
+        self.move((width - 3, height - 3))
+
+    def drag(self, start, end, steps=6):
+        """Presses the left button at start and moves towards end in steps: the steps until 15
+        pixels from start slowly, the rest at once, so the swap is queued when the command ends.
+        Then releases the button and takes the pointer off the board, leaving no gem lit."""
+        command = ["xdotool", "mousemove", "--window", self.window, str(int(start[0])), str(int(start[1])),
+                   "sleep", "0.05", "mousedown", "1"]
+        length = max(abs(end[0] - start[0]), abs(end[1] - start[1]))
+        for step in range(1, steps + 1):
+            fraction = min(15 / length, 1.0) * step / steps
+            x = start[0] + (end[0] - start[0]) * fraction
+            y = start[1] + (end[1] - start[1]) * fraction
+            command += ["sleep", "0.02", "mousemove", "--window", self.window, str(int(x)), str(int(y))]
+        width, height = self.geometry()
+        command += ["sleep", "0.02", "mousemove", "--window", self.window, str(int(end[0])), str(int(end[1])),
+                    "mouseup", "1", "mousemove", "--window", self.window, str(width - 3), str(height - 3)]
+        run(*command)
+
+    def resize(self, width, height):
+        """Moves the window to the screen's corner, so that all of it is on screen, and resizes it."""
+        run("xdotool", "windowmove", "--sync", self.window, "0", "0")
+        run("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
+
+    def geometry(self):
+        return screenshots.size(int(self.window))
+
+    def quit(self, timeout=15):
+        """Presses Escape and returns the exit status."""
+        self.key("Escape")
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.test.fail("the game did not end within %d s of Escape" % timeout)
+
