@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <csignal>
 #include <sys/time.h>
 
 struct SDL_Surface;
@@ -46,6 +47,21 @@ bool run_loop_pass(const LoopHooks& hooks);
 // The window (video.cpp)
 
 constexpr int video_bits_per_pixel = 24;
+
+// SIGALRM held back from the calling thread while something starts threads that must not take
+// it, as block_alarm found it: the mask to restore and, while the tick timer runs, the time
+// (CLOCK_MONOTONIC, nanoseconds) of its first expiry due after the block and its period.
+struct AlarmBlock {
+    sigset_t previous;
+    long long next_expiry;
+    long long period;   // 0: no expiry to keep (the timer stopped, or the signal already blocked)
+};
+
+// Blocks SIGALRM in the calling thread; threads started until unblock_alarm inherit the block.
+AlarmBlock block_alarm();
+// Restores the mask that block_alarm found. Every expiry of the tick timer since then counts
+// once, through on_alarm: a blocked signal that expires several times would be delivered once.
+void unblock_alarm(const AlarmBlock& block);
 
 // Sets an OpenGL, resizable video mode of width × height. On failure prints
 // "Couldn't set %dx%d GL video mode: %s" with window_width and window_height, shuts SDL down

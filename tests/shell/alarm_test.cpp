@@ -1,0 +1,97 @@
+// alarm_test.cpp -- the tick signal held back while the window is set up: no expiry is lost
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <ctime>
+
+#include <pthread.h>
+#include <sys/time.h>
+
+#include "shell/shell.h"
+
+namespace quarzil {
+namespace {
+
+constexpr long long tick_nanoseconds = tick_microseconds * 1000LL;
+
+long long now()
+{
+    timespec time;
+    clock_gettime(CLOCK_MONOTONIC, &time);
+    return time.tv_sec * 1000000000LL + time.tv_nsec;
+}
+
+void set_timer(int microseconds)
+{
+    itimerval timer{};
+    timer.it_value.tv_usec = microseconds;
+    timer.it_interval.tv_usec = microseconds;
+    setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+// Sleeps through signals until the time has passed, as a slow mode set would.
+void sleep_for(long long nanoseconds)
+{
+    const long long end = now() + nanoseconds;
+    for (long long left = nanoseconds; left > 0; left = end - now()) {
+        const timespec pause = {static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+bool alarm_blocked()
+{
+    sigset_t mask;
+    pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+    return sigismember(&mask, SIGALRM) == 1;
+}
+
+// Seven or eight expiries fall into a block of 150 ms; a blocked signal would have brought one.
+TEST(AlarmBlock, EveryExpiryWhileBlockedCountsOnce)
+{
+    signal(SIGALRM, on_alarm);
+    pending_ticks = 0;
+    const long long armed_from = now();
+    set_timer(tick_microseconds);
+    const long long armed_until = now();
+
+    const AlarmBlock block = block_alarm();
+    EXPECT_TRUE(alarm_blocked()) << "the signal is held back until unblock_alarm";
+    sleep_for(150 * 1000000LL);
+    unblock_alarm(block);
+    const long long unblocked = now();
+    set_timer(0);
+    const long long stopped = now();
+    const int counted = pending_ticks.exchange(0);
+
+    // The timer's expiries lie on whole periods from its arming: all those up to the unblock have
+    // counted, and none after it was stopped.
+    const long long at_least = (unblocked - armed_until) / tick_nanoseconds;
+    const long long at_most = (stopped - armed_from) / tick_nanoseconds;
+    EXPECT_GE(counted, at_least) << "expected every expiry up to the unblock, got " << counted;
+    EXPECT_LE(counted, at_most) << "expected no expiry counted twice, got " << counted;
+    EXPECT_FALSE(alarm_blocked()) << "the signal is let in again";
+}
+
+// At start-up the signal is still blocked and the timer not armed: nothing to count, and the
+// block stays.
+TEST(AlarmBlock, AnAlreadyBlockedSignalStaysBlockedAndCountsNothing)
+{
+    signal(SIGALRM, on_alarm);
+    pending_ticks = 0;
+    sigset_t alarm_signal, previous;
+    sigemptyset(&alarm_signal);
+    sigaddset(&alarm_signal, SIGALRM);
+    pthread_sigmask(SIG_BLOCK, &alarm_signal, &previous);
+
+    const AlarmBlock block = block_alarm();
+    sleep_for(3 * tick_nanoseconds);
+    unblock_alarm(block);
+
+    EXPECT_TRUE(alarm_blocked());
+    EXPECT_EQ(pending_ticks.load(), 0);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+}  // namespace
+}  // namespace quarzil
