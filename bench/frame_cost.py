@@ -1,0 +1,259 @@
+#!/usr/bin/env python3
+"""frame_cost.py -- what the installed game costs against the cheapest window its stack can show.
+
+Builds the empty reference window (empty_window.c: an 800 x 600 SDL 1.2 OpenGL window that clears
+and swaps 50 times a second), starts a virtual X server of its own and runs, round after round
+and in turn, the empty window and each game named: the game's start screen, then, in the same
+process, a game started with space. For each it prints the CPU the process takes in % of one
+core (all its threads, from /proc/PID/stat over a fixed window after a warm-up) and per frame
+drawn (which stays fair when a loaded machine makes a program drop frames), the X server's
+CPU over the same window, the frames drawn per second, the private memory (Private_* of
+/proc/PID/smaps_rollup), the time from exec to the first frame on screen (the first
+SDL_GL_SwapBuffers returned, timed by a preloaded counter), and the ratios to the empty window.
+Figures are medians over the rounds; the subjects run one at a time, interleaved, so that a
+busy machine weighs on all of them alike.
+
+    bench/frame_cost.py                                  # the game installed under ./stage
+    bench/frame_cost.py --game before=/tmp/old/bin/quarzil --game after=stage/bin/quarzil \\
+                        --env before SDL12COMPAT_OPENGL_SCALING=0 --rounds 7
+
+It measures; nothing here passes or fails on a time.
+"""
+import argparse
+import os
+import shutil
+import signal
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+SEED = 1000000500   # milliseconds the pinned wall clock shows: every run deals the same board
+
+
+def build_helpers(folder):
+    """Compiles the empty window, the swap counter and the pinned clock; returns their paths."""
+    sdl = subprocess.run(["pkg-config", "--cflags", "--libs", "sdl"], capture_output=True, text=True,
+                         check=True).stdout.split()
+    empty = os.path.join(folder, "empty_window")
+    counter = os.path.join(folder, "frame_counter.so")
+    clock = os.path.join(folder, "fixed_clock.so")
+    subprocess.run(["cc", "-O2", "-o", empty, os.path.join(HERE, "empty_window.c")] + sdl + ["-lGL"], check=True)
+    subprocess.run(["cc", "-O2", "-shared", "-fPIC", "-o", counter, os.path.join(HERE, "frame_counter.c"), "-ldl"],
+                   check=True)
+    subprocess.run(["cc", "-O2", "-shared", "-fPIC", "-o", clock,
+                    os.path.join(ROOT, "tests", "e2e", "fixed_clock.c")], check=True)
+    return empty, counter, clock
+
+
+def start_xvfb():
+    """A private X server on a display number it picks as free; returns (process, ":N")."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp", "-noreset"],
+                              pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    with os.fdopen(read_end, "rb") as reader:
+        while not number.endswith(b"\n"):
+            byte = reader.read(1)
+            if not byte:
+                raise RuntimeError("Xvfb ended before naming its display")
+            number += byte
+    return server, ":" + number.decode().strip()
+
+
+def cpu_seconds(pid):
+    """User and system time of the whole process, all its threads, in seconds."""
+    with open("/proc/%d/stat" % pid) as file:
+        fields = file.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def private_mib(pid):
+    total = 0
+    with open("/proc/%d/smaps_rollup" % pid) as file:
+        for line in file:
+            if line.startswith("Private_"):
+                total += int(line.split()[1])
+    return total / 1024
+
+
+def read_counter(path):
+    """(monotonic ns of the first frame, frames so far); (0, 0) before the first."""
+    try:
+        with open(path, "rb") as file:
+            data = file.read(16)
+    except FileNotFoundError:
+        return 0, 0
+    return struct.unpack("=QQ", data) if len(data) == 16 else (0, 0)
+
+
+class Session:
+    def __init__(self, arguments, folder):
+        self.arguments = arguments
+        self.folder = folder
+        self.empty, self.counter, self.clock = build_helpers(folder)
+        self.server, self.display = start_xvfb()
+        self.home = os.path.join(folder, "home")
+        os.makedirs(self.home, exist_ok=True)
+
+    def close(self):
+        self.server.terminate()
+        self.server.wait()
+
+    def environment(self, extra, pin_clock, counter_path):
+        environment = {key: value for key, value in os.environ.items()
+                       if not key.startswith(("SDL_", "SDL12COMPAT_", "LP_", "GALLIUM_", "MESA_", "LIBGL_"))}
+        preload = [self.counter] + ([self.clock] if pin_clock else [])
+        environment.update(DISPLAY=self.display, HOME=self.home, SDL_AUDIODRIVER="dummy",
+                           LD_PRELOAD=" ".join(preload), QUARZIL_FRAME_COUNTER=counter_path,
+                           QUARZIL_FIXED_CLOCK_MS=str(SEED))
+        environment.update(extra)
+        return environment
+
+    def sample(self, pid, counter_path):
+        """CPU of the process and of the X server, frames and the time, now."""
+        return (cpu_seconds(pid), cpu_seconds(self.server.pid), read_counter(counter_path)[1], time.monotonic())
+
+    def measure(self, pid, counter_path):
+        time.sleep(self.arguments.warmup)
+        first = self.sample(pid, counter_path)
+        time.sleep(self.arguments.seconds)
+        last = self.sample(pid, counter_path)
+        wall = last[3] - first[3]
+        frames = max(last[2] - first[2], 1)
+        return {"cpu": 100 * (last[0] - first[0]) / wall, "x": 100 * (last[1] - first[1]) / wall,
+                "fps": (last[2] - first[2]) / wall, "ms": 1000 * (last[0] - first[0]) / frames,
+                "mib": private_mib(pid)}
+
+    def run(self, command, extra, pin_clock, then_play):
+        """Runs one process: its first frame, its cost as it starts, and, for a game, the cost of
+        a game started with space. Returns a list of result dicts (one or two)."""
+        counter_path = os.path.join(self.folder, "frames")
+        stderr_path = os.path.join(self.folder, "stderr")
+        if os.path.exists(counter_path):
+            os.remove(counter_path)
+        environment = self.environment(extra, pin_clock, counter_path)
+        with open(stderr_path, "w") as stderr:
+            started = time.monotonic_ns()
+            process = subprocess.Popen([command], env=environment, stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=stderr)
+        try:
+            deadline = time.monotonic() + 30
+            while read_counter(counter_path)[1] == 0:
+                if process.poll() is not None or time.monotonic() > deadline:
+                    with open(stderr_path) as stderr:
+                        raise RuntimeError("%s drew no frame: %s" % (command, stderr.read()))
+                time.sleep(0.002)
+            first_frame = (read_counter(counter_path)[0] - started) / 1e9
+            results = [self.measure(process.pid, counter_path)]
+            if then_play:
+                self.press_space()
+                results.append(self.measure(process.pid, counter_path))
+            for result in results:
+                result["first"] = first_frame
+            return results
+        finally:
+            process.kill()
+            process.wait()
+
+    def press_space(self):
+        environment = dict(os.environ, DISPLAY=self.display)
+        window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quarzil$"], env=environment,
+                                capture_output=True, text=True, timeout=30).stdout.split()
+        if not window:
+            raise RuntimeError("no window named Quarzil to press space in")
+        subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "space"], env=environment,
+                       check=True, timeout=30)
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--game", action="append", default=[], metavar="LABEL=PATH",
+                        help="a game binary to measure (repeatable; default: game=stage/bin/quarzil)")
+    parser.add_argument("--env", action="append", nargs=2, default=[], metavar=("LABEL", "VAR=VALUE"),
+                        help="an environment variable for one subject ('empty' or a game's label)")
+    parser.add_argument("--rounds", type=int, default=5, help="rounds of every subject in turn (5)")
+    parser.add_argument("--warmup", type=float, default=2.0, help="seconds before each measurement (2)")
+    parser.add_argument("--seconds", type=float, default=8.0, help="seconds measured (8)")
+    arguments = parser.parse_args()
+    if not arguments.game:
+        arguments.game = ["game=" + os.path.join(ROOT, "stage", "bin", "quarzil")]
+    games = []
+    for item in arguments.game:
+        label, _, path = item.partition("=")
+        if not path:
+            parser.error("--game wants LABEL=PATH, got %r" % item)
+        if not os.access(path, os.X_OK):
+            parser.error("%s is not an executable program" % path)
+        games.append((label, os.path.abspath(path)))
+    arguments.games = games
+    extra = {}
+    for label, assignment in arguments.env:
+        name, _, value = assignment.partition("=")
+        extra.setdefault(label, {})[name] = value
+    arguments.extra = extra
+    return arguments
+
+
+def report(rows, rounds):
+    """Prints one line per subject: medians over the rounds, and ratios to the empty window."""
+    empty = rows["empty"]
+    empty_cpu = statistics.median(r["cpu"] for r in empty)
+    empty_mib = statistics.median(r["mib"] for r in empty)
+    print("\nmedians over %d rounds; CPU in %% of one core, the process's threads together" % rounds)
+    header = "%-26s %7s %13s %8s %7s %6s %8s %8s %8s %9s" % (
+        "subject", "CPU %", "(min-max)", "ms/frame", "X %", "fps", "priv MiB", "first s", "x empty", "+MiB")
+    print(header)
+    print("-" * len(header))
+    for name, results in rows.items():
+        cpu = [r["cpu"] for r in results]
+        median_cpu = statistics.median(cpu)
+        median_mib = statistics.median(r["mib"] for r in results)
+        print("%-26s %7.1f %13s %8.2f %7.1f %6.1f %8.1f %8.3f %8.2f %9.1f" % (
+            name, median_cpu, "(%.1f-%.1f)" % (min(cpu), max(cpu)), statistics.median(r["ms"] for r in results),
+            statistics.median(r["x"] for r in results),
+            statistics.median(r["fps"] for r in results), median_mib,
+            statistics.median(r["first"] for r in results), median_cpu / empty_cpu, median_mib - empty_mib))
+
+
+def main():
+    arguments = parse_arguments()
+    folder = tempfile.mkdtemp(prefix="quarzil-frame-cost-")
+    session = None
+    try:
+        session = Session(arguments, folder)
+        subjects = [("empty", session.empty, False)] + [(label, path, True) for label, path in arguments.games]
+        rows = {"empty": []}
+        for label, _ in arguments.games:
+            rows[label + " start screen"] = []
+            rows[label + " playing"] = []
+        for round_number in range(arguments.rounds):
+            # Each round starts one subject later, so none always runs right after the same one.
+            shift = round_number % len(subjects)
+            for label, path, is_game in subjects[shift:] + subjects[:shift]:
+                results = session.run(path, arguments.extra.get(label, {}), is_game, is_game)
+                if is_game:
+                    rows[label + " start screen"].append(results[0])
+                    rows[label + " playing"].append(results[1])
+                else:
+                    rows["empty"].append(results[0])
+                summary = "  ".join("%.1f%%" % r["cpu"] for r in results)
+                print("round %d  %-12s %s  first frame %.3f s" % (round_number + 1, label, summary,
+                                                                  results[0]["first"]), flush=True)
+        report(rows, arguments.rounds)
+    finally:
+        if session:
+            session.close()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(1))
+    main()
