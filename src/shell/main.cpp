@@ -44,6 +44,14 @@ void arm_tick_timer()
 
 int main()
 {
+    // sdl12-compat draws an OpenGL window into an off-screen buffer of its own and copies that
+    // to the window at every swap, so that a program may draw at a size other than the
+    // window's. The game always draws at the window's size (set_view follows every resize),
+    // so the copy only costs time: on a software renderer more than the whole empty frame. Set
+    // before any thread starts, since setenv may not race getenv; a value the player chose is
+    // kept. Classic SDL 1.2 has no such layer and reads no such variable.
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+
     // Before SDL, the sound device or Mesa start any thread: threads inherit this mask, so
     // none of them can take SIGALRM. The main thread lets it in once start-up is done (and
     // set_video_mode blocks it again while SDL may start threads), so that every expiry is
