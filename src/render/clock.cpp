@@ -28,6 +28,43 @@ void rim_vertex(float angle)
     glVertex3f(dial_radius * std::sin(angle), dial_radius * std::cos(angle), 0.0f);
 }
 
+// The ornament's three rings lie in these planes.
+enum RingPlane : int {
+    RING_XY = 0,
+    RING_XZ = 1,
+    RING_YZ = 2,
+};
+
+// One ring of twelve cubes in the given plane, all rotated by angle degrees about (0.1, 1, 0).
+void draw_ring(const float colour[4], int plane, float angle)
+{
+    glPushMatrix();
+    glRotatef(angle, 0.1f, 1.0f, 0.0f);
+    float previous[3] = {0.0f, 0.0f, 0.0f};
+    // The border of a 3 × 5 grid: i = 4, 7 and 10 are the three inner cells.
+    for (int i = 0; i < 15; ++i) {
+        if (i == 4 || i == 7 || i == 10)
+            continue;
+        const float u = static_cast<float>((i % 3 - 1) * ring_pitch);
+        const float v = static_cast<float>((i / 3 - 2) * ring_pitch);
+        float position[3] = {0.0f, 0.0f, 0.0f};
+        switch (plane) {
+        case RING_XY: position[0] = u; position[1] = v; break;
+        case RING_XZ: position[0] = v; position[2] = u; break;
+        case RING_YZ: position[1] = u; position[2] = v; break;
+        default: break;
+        }
+        glTranslatef(position[0] - previous[0], position[1] - previous[1], position[2] - previous[2]);
+        for (int axis = 0; axis < 3; ++axis)
+            previous[axis] = position[axis];
+        glPushMatrix();
+        set_material(colour);
+        glCallList(list_base + cube_slot);
+        glPopMatrix();
+    }
+    glPopMatrix();
+}
+
 }  // namespace
 
 void draw_clock()
@@ -92,35 +129,6 @@ void draw_ornament()
     draw_ring(colour_red, RING_XZ, ornament_angle);
     draw_ring(colour_green, RING_YZ, ornament_angle);
     ornament_angle += 1.0f;
-    glPopMatrix();
-}
-
-void draw_ring(const float colour[4], int plane, float angle)
-{
-    glPushMatrix();
-    glRotatef(angle, 0.1f, 1.0f, 0.0f);
-    float previous[3] = {0.0f, 0.0f, 0.0f};
-    // The border of a 3 × 5 grid: i = 4, 7 and 10 are the three inner cells.
-    for (int i = 0; i < 15; ++i) {
-        if (i == 4 || i == 7 || i == 10)
-            continue;
-        const float u = static_cast<float>((i % 3 - 1) * ring_pitch);
-        const float v = static_cast<float>((i / 3 - 2) * ring_pitch);
-        float position[3] = {0.0f, 0.0f, 0.0f};
-        switch (plane) {
-        case RING_XY: position[0] = u; position[1] = v; break;
-        case RING_XZ: position[0] = v; position[2] = u; break;
-        case RING_YZ: position[1] = u; position[2] = v; break;
-        default: break;
-        }
-        glTranslatef(position[0] - previous[0], position[1] - previous[1], position[2] - previous[2]);
-        for (int axis = 0; axis < 3; ++axis)
-            previous[axis] = position[axis];
-        glPushMatrix();
-        set_material(colour);
-        glCallList(list_base + cube_slot);
-        glPopMatrix();
-    }
     glPopMatrix();
 }
 

@@ -3,13 +3,6 @@
 
 namespace quarzil {
 
-// The ornament's three rings lie in these planes.
-enum RingPlane : int {
-    RING_XY = 0,
-    RING_XZ = 1,
-    RING_YZ = 2,
-};
-
 constexpr float dial_full_time = 2000.0f;   // clock_time that fills the dial
 
 extern float ornament_angle;   // the ornament's rotation (degrees); +1 per frame drawn
@@ -20,7 +13,5 @@ void draw_clock();
 // Three perpendicular rings of small bevelled cubes turning as one body; advances
 // ornament_angle by one degree. Leaves the matrix as found.
 void draw_ornament();
-// One ring of twelve cubes in the given plane, all rotated by angle degrees about (0.1, 1, 0).
-void draw_ring(const float colour[4], int plane, float angle);
 
 }  // namespace quarzil

@@ -296,21 +296,21 @@ void draw_truncated_icosahedron(float scale)
     cut_vertices(cut);
 
     // A hexagon per icosahedron face: its edges' two cut points each, following the face's
-    // own counter-clockwise order.
+    // own counter-clockwise order. The polygon mode is set once for all of them: a state change
+    // between two primitives splits a list into separate draws.
+    glPolygonMode(GL_FRONT, GL_FILL);
     for (const auto& face : polar_faces) {
         const int a = face[0];
         const int b = face[1];
         const int c = face[2];
         const Vec3 hexagon[6] = {scaled(cut[a][b]), scaled(cut[b][a]), scaled(cut[b][c]),
                                  scaled(cut[c][b]), scaled(cut[c][a]), scaled(cut[a][c])};
-        glPolygonMode(GL_FRONT, GL_FILL);
         glBegin(GL_POLYGON);
         normal(cross(hexagon[1] - hexagon[0], hexagon[2] - hexagon[1]));
         for (const Vec3& p : hexagon) {
             vertex(p);
         }
         glEnd();
-        glPolygonMode(GL_FRONT, GL_FILL);
     }
 
     // A pentagon per icosahedron corner: the cut points nearest it, taken counter-clockwise

@@ -30,11 +30,31 @@ constexpr float light_positions[3][4] = {
 constexpr float camera_distance = 40.0f;   // the board plane lies this far in front of the eye
 constexpr float near_plane = 5.0f;
 constexpr float far_plane = 60.0f;
-constexpr double square = 1.76;            // world units per board square
 constexpr float vanish_depth = 50.0f;      // how far towards the viewer a vanishing gem flies
-constexpr double panel_z = 8.0;            // the plane of the score panel and the table
-constexpr float panel_row = 1.05f;         // spacing of the score panel's rows
-constexpr float table_row_step = 0.9f;     // spacing of the table's rows
+constexpr double panel_z = 8.0;            // the plane of the score panel, the table and its panel
+
+// The score panel: three rows of a label and its number, from the top.
+constexpr float score_panel_top = 5.0f;        // y of the first row ("Score")
+constexpr float panel_row = 1.05f;             // spacing of the rows
+constexpr float score_numbers_right = -3.7f;   // the numbers end here
+constexpr float score_labels_left = -8.0f;     // the labels start here
+constexpr float chain_label_x = 2.15f;         // the chain's "+n": centred this far right of the
+                                               // "Moves" label, one row below it
+constexpr float game_over_drop = 3.675f;       // "Game Over" stands this far below "Moves"
+
+// The dark translucent panel over the board while no game is played: its edges.
+constexpr float game_over_left = -3.5f;
+constexpr float game_over_right = 8.2f;
+constexpr float game_over_top = 5.7f;
+constexpr float game_over_bottom = -5.7f;
+
+// The high-score table on that panel: a header and ten rows of rank, name, score and level.
+constexpr float table_rank_x = -2.0f;          // the ranks are centred here
+constexpr float table_header_y = 4.2f;
+constexpr float name_column_step = 1.3f;       // names start this far right of the ranks
+constexpr float score_column_step = 5.0f;      // scores are centred this far right of the names
+constexpr float level_column_step = 2.5f;      // levels are centred this far right of the scores
+constexpr float table_row_step = 0.9f;         // spacing of the table's rows
 
 // Name, cursor and terminating zero of a table row as displayed.
 constexpr int display_name_capacity = name_capacity + 1;
@@ -53,19 +73,19 @@ void draw_board()
     for (int row = 0; row < board_size; ++row) {
         for (int column = 0; column < board_size; ++column) {
             const Cell& cell = board[row * board_size + column];
-            float x = static_cast<float>(-6.16 + square * column + 3.0);
-            float y = static_cast<float>(6.16 - square * row);
+            float x = static_cast<float>(square_size * (column - 3.5) + board_shift);
+            float y = static_cast<float>(square_size * (3.5 - row));
             float z = static_cast<float>((1.0 - cell.life) * vanish_depth);
             if (cell.swap_step != 0) {
                 // Step 1 starts almost on the square the gem comes from; it slides home
                 // while bowing out of the board plane by up to one square at mid-swap.
                 const float a = static_cast<float>(cell.swap_step * 3.1415927 * 0.5 / 20);
-                x += static_cast<float>(square * std::cos(a) * cell.swap_dx);
-                y += static_cast<float>(square * std::cos(a) * cell.swap_dy);
-                z += static_cast<float>(swing * square * std::sin(2 * a));
+                x += static_cast<float>(square_size * std::cos(a) * cell.swap_dx);
+                y += static_cast<float>(square_size * std::cos(a) * cell.swap_dy);
+                z += static_cast<float>(swing * square_size * std::sin(2 * a));
                 swing = -swing;
             }
-            y += static_cast<float>(square * cell.drop);
+            y += static_cast<float>(square_size * cell.drop);
 
             glPushMatrix();
             glTranslatef(x, y, z);
@@ -112,7 +132,7 @@ void draw_score_panel()
 {
     set_text_colour(colour_red);
     glPushMatrix();
-    glTranslatef(-3.7f, 5.0f, panel_z);
+    glTranslatef(score_numbers_right, score_panel_top, panel_z);
     draw_text(ALIGN_RIGHT, "%d", score);
     glTranslatef(0.0f, -panel_row, 0.0f);
     draw_text(ALIGN_RIGHT, "%d", level);
@@ -121,7 +141,7 @@ void draw_score_panel()
     glPopMatrix();
 
     glPushMatrix();
-    glTranslatef(-8.0f, 5.0f, panel_z);
+    glTranslatef(score_labels_left, score_panel_top, panel_z);
     draw_text(ALIGN_LEFT, "Score");
     glTranslatef(0.0f, -panel_row, 0.0f);
     draw_text(ALIGN_LEFT, "Level");
@@ -130,16 +150,22 @@ void draw_score_panel()
     if (game_mode == MODE_PLAY) {
         if (chain_alpha > 0.0f) {
             set_grey_material(chain_alpha);
-            glTranslatef(2.15f, -panel_row, 0.0f);
+            glTranslatef(chain_label_x, -panel_row, 0.0f);
             draw_text(ALIGN_CENTRE, "+%d", chain_points);
         }
     } else {
-        glTranslatef(0.0f, -3.675f, 0.0f);
+        glTranslatef(0.0f, -game_over_drop, 0.0f);
         draw_text(ALIGN_LEFT, "Game Over");
     }
     glPopMatrix();
 }
 
+// The panel darkens what lies under it. It is drawn without the depth test, which changes
+// nothing on screen and spares a software renderer the depth buffer's reads and writes over a
+// third of the window: it would pass the test everywhere, since the only things drawn before it
+// that write depth are swapping gems, never nearer than z = 3; and its depth would stop
+// nothing drawn after it, since the table's text ignores depth and the ornament, the only
+// thing tested, lies wholly in front of its plane (z > 8.05 at any angle).
 void draw_game_over_panel()
 {
     glEnable(GL_BLEND);
@@ -147,12 +173,14 @@ void draw_game_over_panel()
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHT1);
+    glDisable(GL_DEPTH_TEST);
     glBegin(GL_QUADS);
-    glVertex3f(-3.5f, 5.7f, panel_z);
-    glVertex3f(-3.5f, -5.7f, panel_z);
-    glVertex3f(8.2f, -5.7f, panel_z);
-    glVertex3f(8.2f, 5.7f, panel_z);
+    glVertex3f(game_over_left, game_over_top, panel_z);
+    glVertex3f(game_over_left, game_over_bottom, panel_z);
+    glVertex3f(game_over_right, game_over_bottom, panel_z);
+    glVertex3f(game_over_right, game_over_top, panel_z);
     glEnd();
+    glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     glBlendFunc(GL_ONE, GL_ONE);
@@ -161,15 +189,15 @@ void draw_game_over_panel()
 void draw_table()
 {
     glPushMatrix();
-    glTranslatef(-2.0f, 4.2f, panel_z);
+    glTranslatef(table_rank_x, table_header_y, panel_z);
     set_text_colour(grey_75);
     glPushMatrix();
     draw_text(ALIGN_CENTRE, "Rank");
-    glTranslatef(1.3f, 0.0f, 0.0f);
+    glTranslatef(name_column_step, 0.0f, 0.0f);
     draw_text(ALIGN_LEFT, "Name");
-    glTranslatef(5.0f, 0.0f, 0.0f);
+    glTranslatef(score_column_step, 0.0f, 0.0f);
     draw_text(ALIGN_CENTRE, "Score");
-    glTranslatef(2.5f, 0.0f, 0.0f);
+    glTranslatef(level_column_step, 0.0f, 0.0f);
     draw_text(ALIGN_CENTRE, "Level");
     glPopMatrix();
 
@@ -190,11 +218,11 @@ void draw_table()
         }
         glPushMatrix();
         draw_text(ALIGN_CENTRE, "%d.", index + 1);
-        glTranslatef(1.3f, 0.0f, 0.0f);
+        glTranslatef(name_column_step, 0.0f, 0.0f);
         draw_text(ALIGN_LEFT, "%s", name);
-        glTranslatef(5.0f, 0.0f, 0.0f);
+        glTranslatef(score_column_step, 0.0f, 0.0f);
         draw_text(ALIGN_CENTRE, "%d", entry.score);
-        glTranslatef(2.5f, 0.0f, 0.0f);
+        glTranslatef(level_column_step, 0.0f, 0.0f);
         draw_text(ALIGN_CENTRE, "%d", entry.level);
         glPopMatrix();
         glTranslatef(0.0f, -table_row_step, 0.0f);

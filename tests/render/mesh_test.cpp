@@ -307,11 +307,7 @@ TEST(GemLists, AsksForNineNamesOnceAndFillsThemInSlotOrder)
 
 std::string hexagon_calls()
 {
-    std::string out = "glPolygonMode(GL_FRONT, GL_FILL); glBegin(GL_POLYGON)";
-    for (int hexagon = 1; hexagon < 20; ++hexagon) {
-        out += "; glPolygonMode(GL_FRONT, GL_FILL) x2; glBegin(GL_POLYGON)";
-    }
-    return out + "; glPolygonMode(GL_FRONT, GL_FILL)";
+    return "glPolygonMode(GL_FRONT, GL_FILL); glBegin(GL_POLYGON) x20";
 }
 
 TEST(GemLists, HoldTheirStateChangesAndPrimitivesInOrder)
