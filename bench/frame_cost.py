@@ -8,8 +8,9 @@ process, a game started with space. For each it prints the CPU the process takes
 core (all its threads, from /proc/PID/stat over a fixed window after a warm-up) and per frame
 drawn (which stays fair when a loaded machine makes a program drop frames), the X server's
 CPU over the same window, the frames drawn per second, the private memory (Private_* of
-/proc/PID/smaps_rollup), the time from exec to the first frame on screen (the first
-SDL_GL_SwapBuffers returned, timed by a preloaded counter), and the ratios to the empty window.
+/proc/PID/smaps_rollup, and its dirty part alone), the time from exec to the first frame on
+screen (the first SDL_GL_SwapBuffers returned, timed by a preloaded counter), and the ratios to
+the empty window.
 Figures are medians over the rounds; the subjects run one at a time, interleaved, so that a
 busy machine weighs on all of them alike.
 
@@ -76,12 +77,17 @@ def cpu_seconds(pid):
 
 
 def private_mib(pid):
-    total = 0
+    """All private memory (Private_*), and the dirty part alone, in MiB. Clean pages of a shared
+    library count as private while no other process maps them, so the first figure also moves
+    with what else runs on the machine; the second is the memory the process itself wrote."""
+    total = dirty = 0
     with open("/proc/%d/smaps_rollup" % pid) as file:
         for line in file:
             if line.startswith("Private_"):
                 total += int(line.split()[1])
-    return total / 1024
+            if line.startswith("Private_Dirty"):
+                dirty += int(line.split()[1])
+    return total / 1024, dirty / 1024
 
 
 def read_counter(path):
@@ -130,7 +136,7 @@ class Session:
         frames = max(last[2] - first[2], 1)
         return {"cpu": 100 * (last[0] - first[0]) / wall, "x": 100 * (last[1] - first[1]) / wall,
                 "fps": (last[2] - first[2]) / wall, "ms": 1000 * (last[0] - first[0]) / frames,
-                "mib": private_mib(pid)}
+                "mib": private_mib(pid)[0], "dirty": private_mib(pid)[1]}
 
     def run(self, command, extra, pin_clock, then_play):
         """Runs one process: its first frame, its cost as it starts, and, for a game, the cost of
@@ -207,20 +213,23 @@ def report(rows, rounds):
     empty = rows["empty"]
     empty_cpu = statistics.median(r["cpu"] for r in empty)
     empty_mib = statistics.median(r["mib"] for r in empty)
+    empty_dirty = statistics.median(r["dirty"] for r in empty)
     print("\nmedians over %d rounds; CPU in %% of one core, the process's threads together" % rounds)
-    header = "%-26s %7s %13s %8s %7s %6s %8s %8s %8s %9s" % (
-        "subject", "CPU %", "(min-max)", "ms/frame", "X %", "fps", "priv MiB", "first s", "x empty", "+MiB")
+    header = "%-26s %7s %13s %8s %7s %6s %8s %8s %8s %8s %6s %7s" % (
+        "subject", "CPU %", "(min-max)", "ms/frame", "X %", "fps", "priv MiB", "dirty", "first s", "x empty",
+        "+MiB", "+dirty")
     print(header)
     print("-" * len(header))
     for name, results in rows.items():
         cpu = [r["cpu"] for r in results]
         median_cpu = statistics.median(cpu)
         median_mib = statistics.median(r["mib"] for r in results)
-        print("%-26s %7.1f %13s %8.2f %7.1f %6.1f %8.1f %8.3f %8.2f %9.1f" % (
+        median_dirty = statistics.median(r["dirty"] for r in results)
+        print("%-26s %7.1f %13s %8.2f %7.1f %6.1f %8.1f %8.1f %8.3f %8.2f %6.1f %7.1f" % (
             name, median_cpu, "(%.1f-%.1f)" % (min(cpu), max(cpu)), statistics.median(r["ms"] for r in results),
-            statistics.median(r["x"] for r in results),
-            statistics.median(r["fps"] for r in results), median_mib,
-            statistics.median(r["first"] for r in results), median_cpu / empty_cpu, median_mib - empty_mib))
+            statistics.median(r["x"] for r in results), statistics.median(r["fps"] for r in results),
+            median_mib, median_dirty, statistics.median(r["first"] for r in results), median_cpu / empty_cpu,
+            median_mib - empty_mib, median_dirty - empty_dirty))
 
 
 def main():
