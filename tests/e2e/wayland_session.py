@@ -230,9 +230,14 @@ class Game(harness.Game):
             self.process = subprocess.Popen(as_user() + [BINARY], env=environment, cwd=folder,
                                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
         test.addCleanup(self.kill)
-        self.view = self.wait_for_view()
-        self.rect = self.view["rect"]
+        self.rect = self.wait_for_view()["rect"]
         self.move_off_board()
+
+    def current_view(self):
+        """The compositor's record of the game's window now (its title, shell, place and size),
+        or None."""
+        views = [view for view in self.compositor.views() if view.get("pid") == self.process.pid]
+        return views[0] if views else None
 
     def wait_for_view(self, timeout=30):
         """The compositor's record of the game's window, once it is shown."""
@@ -241,9 +246,9 @@ class Game(harness.Game):
             if self.process.poll() is not None:
                 self.test.fail("the game ended before showing a window, status %d: %s"
                                % (self.process.returncode, self.stderr()))
-            views = [view for view in self.compositor.views() if view.get("pid") == self.process.pid]
-            if views and views[0]["rect"]["width"] > 0:
-                return views[0]
+            view = self.current_view()
+            if view and view["rect"]["width"] > 0:
+                return view
             time.sleep(0.1)
         self.test.fail("the compositor shows no window of the game within %d s" % timeout)
 

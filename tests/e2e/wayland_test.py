@@ -61,11 +61,10 @@ class WaylandTest(unittest.TestCase):
         outcome = print_board(SEED, move)
         game = wayland_session.Game(self, compositor, scores="ann 120 4\nbob 30 2\n")
 
-        view = game.view
-        self.assertEqual((view.get("shell"), view["name"], game.geometry()), ("xdg_shell", "Quarzil", (800, 600)),
-                         "the window: shell, title and size")
-
         start = game.wait_for_board(deal["start"], "board of the high-score screen")
+        view = game.current_view()
+        self.assertEqual((view.get("shell"), view["name"], view["rect"]["width"], view["rect"]["height"]),
+                         ("xdg_shell", "Quarzil", 800, 600), "the window's shell, title, width and height")
         size = start.size
         self.expect_pixels(game, start, "red \"Game Over\"", game_over_left_box(size), is_red, at_least=300)
         self.expect_pixels(game, start, "the ornament", ornament_box(size), is_vivid, at_least=2000)
