@@ -142,15 +142,11 @@ class Compositor:
         with open(self.log, errors="replace") as file:
             return "".join(file.readlines()[-lines:])
 
-    def environment(self):
-        """What a client needs to find this compositor."""
-        return {"XDG_RUNTIME_DIR": self.runtime, "WAYLAND_DISPLAY": self.display, "SWAYSOCK": self.ipc}
-
-    def run(self, *command, input=None, check=False):
+    def run(self, *command, check=False):
         """Runs a tool against the compositor, as the test's own user."""
         environment = {key: value for key, value in os.environ.items() if key != "DISPLAY"}
-        environment.update(self.environment())
-        result = subprocess.run(command, env=environment, input=input, capture_output=True, timeout=30)
+        environment.update(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=self.display, SWAYSOCK=self.ipc)
+        result = subprocess.run(command, env=environment, capture_output=True, timeout=30)
         if check and result.returncode != 0:
             raise RuntimeError("%s failed with status %d: %s"
                                % (" ".join(command), result.returncode, result.stderr.decode(errors="replace")))
@@ -222,10 +218,8 @@ class Game(harness.Game):
         self.stderr_path = os.path.join(folder, "stderr")
         environment = {key: value for key, value in os.environ.items()
                        if not key.startswith("SDL_") and key not in ("DISPLAY", "SWAYSOCK", "LD_PRELOAD")}
-        environment.update(compositor.environment())
-        del environment["SWAYSOCK"]
-        environment.update(HOME=self.home, SDL_AUDIODRIVER="dummy", LD_PRELOAD=clock,
-                           QUARZIL_FIXED_CLOCK_MS=str(seed))
+        environment.update(XDG_RUNTIME_DIR=compositor.runtime, WAYLAND_DISPLAY=compositor.display, HOME=self.home,
+                           SDL_AUDIODRIVER="dummy", LD_PRELOAD=clock, QUARZIL_FIXED_CLOCK_MS=str(seed))
         with open(self.stderr_path, "w") as stderr:
             self.process = subprocess.Popen(as_user() + [BINARY], env=environment, cwd=folder,
                                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)

@@ -19,6 +19,7 @@ from harness import (SEED, count_pixels, dial_top_right, game_over_left_box, is_
                      neighbour_swaps, ornament_box, panel_number, print_board, square_centre, square_in_view)
 
 compositor = None
+pointer_client = None   # the virtual pointer's path, from the command line
 
 
 def setUpModule():
@@ -86,9 +87,6 @@ class WaylandTest(unittest.TestCase):
             lines = file.read().splitlines()
         self.assertEqual(len(lines), 100, "lines in the score file")
         self.assertEqual(lines[:2], ["ann 120 4", "bob 30 2"], "the rows read at start-up")
-
-
-pointer_client = None
 
 
 def main():
