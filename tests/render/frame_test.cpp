@@ -221,8 +221,8 @@ protected:
     {
         const DrawnText* found = nullptr;
         int count = 0;
-        for (const DrawnText& drawn : test::texts_reading(texts, text)) {
-            if (std::fabs(drawn.y - y) < 1e-4f) {
+        for (const DrawnText& drawn : texts) {
+            if (drawn.text == text && std::fabs(drawn.y - y) < 1e-4f) {
                 found = &drawn;
                 ++count;
             }
