@@ -138,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         return 0;
     }
     FUZZ_REQUIRE(result == 1, "read_ppm to return 0 or 1, got %d", result);
+    FUZZ_REQUIRE(size >= 3 && std::memcmp(data, "P6\n", 3) == 0, "an accepted file to begin with the line P6");
     FUZZ_REQUIRE(image.width >= 1 && image.height >= 1 &&
                  static_cast<long long>(image.width) * image.height <= max_image_pixels,
                  "an image of 1 to %lld pixels, got %d x %d", max_image_pixels, image.width, image.height);
