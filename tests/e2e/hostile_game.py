@@ -163,11 +163,15 @@ def table_of(text):
 
 def score_file_text(table):
     """The score file the game writes for a table: a name as "." when empty, and a blank, a
-    control byte, delete or a backslash in it as a backslash and two hex digits."""
+    control byte, delete or a backslash in it, or a full stop as its first byte, as a backslash
+    and two hex digits."""
+    def escaped(index, byte):
+        return byte <= 32 or byte == 127 or byte == 92 or (index == 0 and byte == 46)
+
     def encode(name):
         if not name:
             return "."
-        return "".join("\\%02x" % byte if byte <= 32 or byte == 127 or byte == 92 else chr(byte) for byte in name)
+        return "".join("\\%02x" % byte if escaped(index, byte) else chr(byte) for index, byte in enumerate(name))
     return "".join("%s %d %d\n" % (encode(name), score, level) for name, score, level in table)
 
 
