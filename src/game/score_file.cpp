@@ -254,17 +254,16 @@ void folder_of(char (&folder)[PATH_MAX], const char* file)
 }
 
 // A file this game makes in someone else's folder (root saving with the player's HOME, as sudo
-// -E does) is given to the folder's owner, so that the player can go on saving; where that is
-// not permitted (every user but root), it stays the maker's.
-void give_to_folder_owner(int descriptor, const char* folder)
+// -E does) is given to the folder's owner, so that the player can go on saving. Where that is not
+// permitted (for every user but root) the file stays the maker's, as any file the player makes
+// would: returns whether the file now belongs to the folder's owner.
+bool give_to_folder_owner(int descriptor, const char* folder)
 {
     struct stat folder_status;
     struct stat file_status;
-    if (stat(folder, &folder_status) != 0 || fstat(descriptor, &file_status) != 0) return;
-    if (file_status.st_uid == folder_status.st_uid && file_status.st_gid == folder_status.st_gid) return;
-    if (fchown(descriptor, folder_status.st_uid, folder_status.st_gid) != 0) {
-        // Not permitted: the file stays the maker's, as any file the player makes would.
-    }
+    if (stat(folder, &folder_status) != 0 || fstat(descriptor, &file_status) != 0) return false;
+    if (file_status.st_uid == folder_status.st_uid && file_status.st_gid == folder_status.st_gid) return true;
+    return fchown(descriptor, folder_status.st_uid, folder_status.st_gid) == 0;
 }
 
 // Holds the advisory lock on the score file's lock file from construction to destruction. The
@@ -563,6 +562,11 @@ SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], c
         read_score_rows(on_disk, file);
         std::fclose(file);
         exists = true;
+        // Checked again: the file may have been replaced while this save waited for the lock.
+        if (access(target, R_OK | W_OK) != 0) {
+            report(path, {"", errno});
+            return SAVE_FAILED;
+        }
     } else if (errno == ENOENT) {
         std::memset(on_disk, 0, sizeof on_disk);
         exists = false;
