@@ -57,8 +57,8 @@ int take_pending_ticks(void (*wait)())
 
 bool run_loop_pass(const LoopHooks& hooks)
 {
-    // A hang-up may arrive at any moment, in any thread; the pass it arrived in (or the one after)
-    // has run its drain, so the loop ends as after Escape.
+    // A hang-up may arrive at any moment and in any thread. It is seen here, where the quit that
+    // Escape asks for is seen, so the game ends as after Escape: sound closed, table written.
     if (hang_up_received.load(std::memory_order_relaxed))
         quit_requested = true;
     if (quit_requested)
