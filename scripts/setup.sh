@@ -13,6 +13,7 @@ packages=(
     desktop-file-utils appstream man-db groff-base   # validating the launcher, metainfo and manual page
     clang libclang-rt-14-dev                    # libFuzzer, for fuzzing the file readers
     valgrind                                    # the unit tests under memcheck
+    dpkg-dev debhelper lintian autopkgtest      # building, checking and testing the Debian package
 )
 
 as_root() {

@@ -5,9 +5,9 @@
 #
 #     bash scripts/uninstall.sh [MANIFEST [PREFIX]]
 #
-# MANIFEST is CMake's list of installed files, build/release/install_manifest.txt when not
-# given; the folders the install made are in the record beside it (install_folders.txt for
-# install_manifest.txt). PREFIX is the prefix installed to, CMAKE_INSTALL_PREFIX of the build
+# MANIFEST is CMake's list of installed files: when not given, build/local/install_manifest.txt,
+# or build/release's, which earlier play commands installed from. The folders the install made
+# are in the record beside it (install_folders.txt for install_manifest.txt). PREFIX is the prefix installed to, CMAKE_INSTALL_PREFIX of the build
 # beside the manifest when not given.
 #
 # Both lists lie in a build folder that anyone who builds may write, while the removal may run
@@ -19,7 +19,13 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-manifest=${1:-$root/build/release/install_manifest.txt}
+if [ $# -ge 1 ]; then
+    manifest=$1
+elif [ ! -f "$root/build/local/install_manifest.txt" ] && [ -f "$root/build/release/install_manifest.txt" ]; then
+    manifest=$root/build/release/install_manifest.txt   # where earlier play commands installed from
+else
+    manifest=$root/build/local/install_manifest.txt
+fi
 build=$(dirname -- "$manifest")
 record="$build/$(basename -- "$manifest" | sed 's/^install_manifest/install_folders/')"
 
