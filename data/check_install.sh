@@ -38,7 +38,11 @@ fail() {
 # files, and an empty one beside them.
 mkdir -p "$prefix/$datadir/applications" "$prefix/$datadir/fonts"
 
-"$cmake" --install "$build" --prefix "$prefix" --component Unspecified >/dev/null
+# Twice: the second install, over the first, finds every folder there and must still keep the
+# record of those the first one made.
+for _ in 1 2; do
+    "$cmake" --install "$build" --prefix "$prefix" --component Unspecified >/dev/null
+done
 
 expected=(
     "$bindir/quarzil"
