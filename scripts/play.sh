@@ -12,7 +12,7 @@ echo "Quarzil $version is installed as the Debian package quarzil; sudo apt remo
 
 game=/usr/games/quarzil
 if [ -x /usr/local/bin/quarzil ]; then
-    echo "Note: an older Quarzil installed under /usr/local comes first on the PATH;" \
+    echo "Note: a Quarzil installed under /usr/local with cmake comes first on the PATH;" \
         "scripts/uninstall.sh in the clone it was built from removes it."
 fi
 
