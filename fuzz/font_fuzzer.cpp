@@ -1,12 +1,13 @@
 // font_fuzzer.cpp -- any bytes as the font image: read, glyphs found and packed, texts measured
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
-#include "render/font_reader.h"
+#include "render/font_file.h"
 #include "scratch.h"
 
 namespace quarzil {
@@ -125,6 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     using namespace quarzil;
     fuzz::write_file(image_path, data, size);
+    // read_ppm's descriptor is the lowest free one, the one open gives just before it.
+    const int reader_fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    FUZZ_REQUIRE(reader_fd >= 0, "/dev/null to open");
+    close(reader_fd);
     PpmImage image{};
     const int result = read_ppm(image_path.c_str(), image);
     FUZZ_REQUIRE(fcntl(reader_fd, F_GETFD) == -1, "read_ppm to close descriptor %d", reader_fd);
@@ -133,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         return 0;
     }
     FUZZ_REQUIRE(result == 1, "read_ppm to return 0 or 1, got %d", result);
+    FUZZ_REQUIRE(size >= 3 && std::memcmp(data, "P6\n", 3) == 0, "an accepted file to begin with the line P6");
     FUZZ_REQUIRE(image.width >= 1 && image.height >= 1 &&
                  static_cast<long long>(image.width) * image.height <= max_image_pixels,
                  "an image of 1 to %lld pixels, got %d x %d", max_image_pixels, image.width, image.height);

@@ -83,6 +83,8 @@ def font_seeds(data_dir):
     write('font', 'too_many_pixels.ppm', b'P6\n5000 5000\n255\n')
     write('font', 'beyond_int.ppm', b'P6\n99999999999 1\n255\n')
     write('font', 'negative.ppm', b'P6\n-3 4\n255\n')
+    # A first line of "P6" and a 0 byte: not exactly "P6".
+    write('font', 'magic_and_zero.ppm', b'P6\x00\n2 3\n255\n' + bytes(18))
 
 
 def scores_seeds():

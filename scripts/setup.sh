@@ -13,6 +13,9 @@ packages=(
     desktop-file-utils appstream man-db groff-base   # validating the launcher, metainfo and manual page
     clang libclang-rt-14-dev                    # libFuzzer, for fuzzing the file readers
     valgrind                                    # the unit tests under memcheck
+    sway grim wtype libegl1                     # playing and testing on Wayland: a headless compositor,
+                                                # its screenshots, typed keys, OpenGL through EGL
+    libwayland-dev                              # the tests' virtual pointer (wayland-client, wayland-scanner)
     dpkg-dev debhelper lintian autopkgtest      # building, checking and testing the Debian package
 )
 

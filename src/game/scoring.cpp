@@ -23,10 +23,9 @@ void score_run(int combo, int extra, float cx, float cy)
     for (Popup& popup : popups) {
         if (popup.alpha != 0.0f)
             continue;
-        // From board squares to world units: one square is 1.76 wide and the board is
-        // centred 3.0 to the right of the view axis.
-        popup.x = static_cast<float>((static_cast<double>(cx) - 4 + 0.5) * 1.76 + 3.0);
-        popup.y = static_cast<float>(-(static_cast<double>(cy) - 4) * 1.76);
+        // From board squares to world units (see square_size and board_shift).
+        popup.x = static_cast<float>((static_cast<double>(cx) - 4 + 0.5) * square_size + board_shift);
+        popup.y = static_cast<float>(-(static_cast<double>(cy) - 4) * square_size);
         popup.z = 0.0f;
         popup.alpha = 1.0f;
         popup.value = points;

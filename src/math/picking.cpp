@@ -5,6 +5,8 @@
 
 #include <GL/gl.h>
 
+#include "game/game.h"
+
 namespace quarzil {
 
 Matrix4 pick_matrix;   // see picking.h; zero before the first update
@@ -15,9 +17,7 @@ namespace {
 // own depth of 10/11. With the three-pass elimination the scale factor Z'/W' below then
 // lands X and Y close to the board plane.
 constexpr float pick_depth = 0.27272728f;
-constexpr double square_size = 1.76;      // world units per square
-constexpr double board_shift = 3.0;       // the board's centre lies 3 units right of the axis
-constexpr double half_board = 4.0;        // squares from the board's centre to an edge
+constexpr double half_board = board_size / 2.0;   // squares from the board's centre to an edge
 constexpr float floor_offset = 1000.0f;   // shifts values above -1000 so truncation floors them
 
 // Floor of a board coordinate by truncation after a shift; NaN and values the shift cannot

@@ -1,7 +1,7 @@
 // font.h -- the bitmap font on the OpenGL side: its texture, one display list per glyph, draw_text
 #pragma once
 
-#include "render/font_reader.h"
+#include "render/font_file.h"
 
 namespace quarzil {
 

@@ -12,14 +12,15 @@ int pressed_keys[key_slots];   // symbols pressed since the last key pass, in ar
 int pressed_count = 0;
 int held_keys[key_slots];      // symbols now down, each at most once
 int held_count = 0;
-int drag_start_x = 0;          // window pixels, origin top left, y down
-int drag_start_y = 0;
 int drag_armed = 0;
 int hover_col = 0;             // before the first motion, square (0, 0) counts as hovered
 int hover_row = 0;
 void (*pick_square)(int& col, int& row, int x, int y) = pick_cell;
 
 namespace {
+
+int drag_start_x = 0;          // window pixels of the last button press, origin top left, y down
+int drag_start_y = 0;
 
 // The game's key commands, applied in this order once per pass.
 struct SoundKey {

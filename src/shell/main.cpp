@@ -39,6 +39,27 @@ void arm_tick_timer()
     setitimer(ITIMER_REAL, &timer, nullptr);
 }
 
+// Version numbers from 1.2.50 on are those of the compatibility layer over SDL2; the classic
+// library ended at 1.2.15.
+bool on_sdl2()
+{
+    const SDL_version* const linked = SDL_Linked_Version();
+    return linked->major == 1 && linked->minor == 2 && linked->patch >= 50;
+}
+
+// Left to itself, SDL falls back to an invisible off-screen window where it finds no display,
+// and the game would run unseen until it is killed. Asked for a list, SDL2 takes the first
+// driver on it that can connect: X11 where there is an X display, else Wayland where there is
+// a compositor, and where there is neither the window fails with its message, as it should.
+// The classic library knows no lists and no Wayland: it is asked for X11 alone. A driver the
+// player chose is kept; an empty choice is none, as it is to SDL.
+void choose_video_drivers()
+{
+    const char* const chosen = std::getenv("SDL_VIDEODRIVER");
+    if (!chosen || !*chosen)
+        setenv("SDL_VIDEODRIVER", on_sdl2() ? "x11,wayland" : "x11", 1);
+}
+
 }  // namespace
 }  // namespace quarzil
 
@@ -61,11 +82,7 @@ int main()
     new_game();
     game_mode = MODE_OVER;
 
-    // Without a display SDL would fall back to an invisible off-screen window and the game
-    // would run unseen for ever; outside a Wayland session ask for X11, so that a missing
-    // display fails as it should. A driver the player chose is kept.
-    if (!std::getenv("WAYLAND_DISPLAY"))
-        setenv("SDL_VIDEODRIVER", "x11", 0);
+    choose_video_drivers();
     SDL_Init(SDL_INIT_VIDEO);
     window_width = start_width;
     window_height = start_height;

@@ -62,8 +62,6 @@ extern int pressed_keys[key_slots];   // symbols pressed since the last key pass
 extern int pressed_count;
 extern int held_keys[key_slots];      // symbols now down, each once, in no order
 extern int held_count;
-extern int drag_start_x;              // window pixels of the last button press
-extern int drag_start_y;
 extern int drag_armed;                // 1 from a press until release or until the drag fires
 extern int hover_col;                 // square under the pointer; outside 0..7 when off the board
 extern int hover_row;

@@ -11,21 +11,23 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "sound/sound.h"
+#include "sound/sound_local.h"
 
 namespace quarzil {
 
 SoundSample sound_bank[sound_count];   // every entry null / 0 until open_sound loads it
 
+// The names of sound_file_names, by SoundId.
 const char* sound_files[sound_count] = {
-    "row.raw",        // SND_ROW
-    "drop.raw",       // SND_DROP
-    "bigdrop.raw",    // SND_BIGDROP
-    "swap.raw",       // SND_SWAP
-    "gameover.raw",   // SND_GAMEOVER
-    "alert.raw",      // SND_ALERT
-    "illegal.raw",    // SND_ILLEGAL
+    sound_file_names[SND_ROW],
+    sound_file_names[SND_DROP],
+    sound_file_names[SND_BIGDROP],
+    sound_file_names[SND_SWAP],
+    sound_file_names[SND_GAMEOVER],
+    sound_file_names[SND_ALERT],
+    sound_file_names[SND_ILLEGAL],
 };
+static_assert(sound_count == SND_ILLEGAL + 1, "a file for every sound");
 
 const char* sound_dirs = QUARZIL_DATA_DIR;
 
@@ -34,7 +36,6 @@ namespace {
 // The files' bytes go into pcm as they are, so the host must share their byte order.
 static_assert(std::endian::native == std::endian::little);
 
-constexpr int sample_rate = 22050;      // samples per second, of the files and the device
 constexpr int path_size = 256;          // bytes of a search path, its terminating NUL included
 constexpr int not_found = -1;           // blocks of a sound that has no usable file
 

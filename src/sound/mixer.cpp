@@ -2,7 +2,7 @@
 #include <climits>
 #include <cstring>
 
-#include "sound/sound.h"
+#include "sound/sound_local.h"
 
 namespace quarzil {
 
@@ -20,17 +20,12 @@ constexpr int sample_max = 32767;
 // overflow, and clipping happens only at the output.
 static_assert(voice_count * 32768LL <= INT_MAX);
 
+// Turns the requests pending at the start of the call into voices.
 void take_requests()
 {
-    // Only this thread writes the tail. The acquire load of the head pairs with the release
-    // store in play_sound, so every slot before it holds its request; a request written after
-    // this load is left for the next call.
-    int slot = sound_tail.load(std::memory_order_relaxed);
-    const int head = sound_head.load(std::memory_order_acquire);
-    if (slot == head)
-        return;
-    for (; slot != head; slot = (slot + 1) & (sound_slots - 1)) {
-        const int code = sound_queue[slot].load(std::memory_order_relaxed) & code_bits_mask;
+    SoundDrain drain;
+    for (int request; take_sound(request, drain);) {
+        const int code = request & code_bits_mask;
         if (code == SND_STOP_ALL) {
             for (int& block : voice_block)
                 block = 0;
@@ -44,9 +39,6 @@ void take_requests()
             }
         }
     }
-    // play_sound never reads the tail. A writer that does, to wait for room before reusing a
-    // slot, needs this release: it orders the reads of the slots above before its next write.
-    sound_tail.store(head, std::memory_order_release);
 }
 
 void mix_voice(int voice)

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -64,38 +63,28 @@ TEST(DealBoard, LeavesNoRunAndEveryGemAlive)
     }
 }
 
-// One scored run as score_run saw it.
-struct Report {
-    int combo, extra;
-    float cx, cy;
-    bool operator==(const Report&) const = default;
+// One scored run as its label shows it: the points, combo + the run's length - 2, over the
+// run's centre in world units.
+struct Label {
+    int value;
+    float x, y;
+    bool operator==(const Label&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const Report& report)
+std::ostream& operator<<(std::ostream& out, const Label& label)
 {
-    return out << "{combo " << report.combo << ", extra " << report.extra << ", at " << report.cx << ", "
-               << report.cy << "}";
+    return out << "{+" << label.value << " at " << label.x << ", " << label.y << "}";
 }
 
-// The scores a scan in earnest gives, read back from the popups it leaves (one per run,
-// in report order) and the total.
+// The labels a scan in earnest leaves (one per run, in report order) and the cells it dooms.
 struct ScanCase {
     const char* name;
     BoardPicture picture;
-    std::vector<Report> runs;   // in the order they are reported
+    std::vector<Label> runs;    // in the order they are reported, with combo 2
     std::vector<int> doomed;    // cell indices that end doomed
 };
 
 class FindMatches : public testing::TestWithParam<ScanCase> {};
-
-// Recovers the run's centre in board squares from its popup position.
-Report report_of(const Popup& popup, int combo)
-{
-    const double cx = (popup.x - 3.0) / 1.76 + 4 - 0.5;
-    const double cy = 4 - popup.y / 1.76;
-    return {combo, popup.value - combo, static_cast<float>(std::round(cx * 2) / 2),
-            static_cast<float>(std::round(cy * 2) / 2)};
-}
 
 TEST_P(FindMatches, ReportsEachRunOnceInScanOrder)
 {
@@ -107,10 +96,10 @@ TEST_P(FindMatches, ReportsEachRunOnceInScanOrder)
 
     EXPECT_TRUE(find_matches(false));
 
-    std::vector<Report> got;
+    std::vector<Label> got;
     for (const Popup& popup : popups)
         if (popup.alpha != 0.0f)
-            got.push_back(report_of(popup, 2));
+            got.push_back({popup.value, popup.x, popup.y});
     EXPECT_EQ(got, c.runs);
     for (int index = 0; index < board_cells; ++index) {
         const bool expected = std::find(c.doomed.begin(), c.doomed.end(), index) != c.doomed.end();
@@ -123,15 +112,15 @@ TEST_P(FindMatches, ReportsEachRunOnceInScanOrder)
 INSTANTIATE_TEST_SUITE_P(Runs, FindMatches, testing::Values(
     ScanCase{"RowOfEight",
              {"00000000", "34560123", "60123456", "23456012", "56012345", "12345601", "45601234", "01234560"},
-             {{2, 6, 3.5f, 0.5f}},
+             {{8, 3.0f, 6.16f}},   // centre column 3.5, row 0
              {0, 1, 2, 3, 4, 5, 6, 7}},
     ScanCase{"TwoRunsInOneRow",
              {"01234560", "34560123", "60123456", "23456012", "56012345", "12345601", "45601234", "00012223"},
-             {{2, 1, 1.0f, 7.5f}, {2, 1, 5.0f, 7.5f}},
+             {{3, -1.4f, -6.16f}, {3, 5.64f, -6.16f}},   // centre columns 1 and 5, row 7
              {56, 57, 58, 60, 61, 62}},
     ScanCase{"ColumnRunAtTheBottom",
              {"01234560", "34560123", "60123456", "23456012", "56312345", "12045601", "45001234", "01034560"},
-             {{2, 1, 2.0f, 6.5f}},
+             {{3, 0.36f, -4.4f}},   // column 2, centre row 6
              {42, 50, 58}}),
     [](const testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.name); });
 

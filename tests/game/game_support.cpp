@@ -47,10 +47,9 @@ BoardPicture board_picture()
 std::vector<int> take_sounds()
 {
     std::vector<int> sounds;
-    const int head = sound_head.load(std::memory_order_acquire);
-    for (int slot = sound_tail.load(); slot != head; slot = (slot + 1) % sound_slots)
-        sounds.push_back(sound_queue[slot]);
-    sound_tail.store(head);
+    SoundDrain drain;
+    for (int code; take_sound(code, drain);)
+        sounds.push_back(code);
     return sounds;
 }
 

@@ -43,10 +43,9 @@ TEST(ScoreRunPopup, SitsOverTheRunInWorldUnits)
 {
     test::start_game();
     score_run(0, 1, 1.0f, 0.5f);   // a row run in row 0, columns 0..2
-    EXPECT_NEAR(popups[0].x, -1.4f, 1e-5);
-    EXPECT_NEAR(popups[0].y, 6.16f, 1e-5);
+    EXPECT_EQ(popups[0].x, -1.4f);
+    EXPECT_EQ(popups[0].y, 6.16f);
     EXPECT_EQ(popups[0].z, 0.0f);
-    EXPECT_EQ(popups[0].x, static_cast<float>((1.0 - 4 + 0.5) * 1.76 + 3.0));
 }
 
 TEST(ScoreRunPopup, TakesTheLowestFreeSlotAndScoresEvenWhenAllAreBusy)
@@ -74,14 +73,14 @@ TEST(ScoreRunLevel, RisesOnceWhenProgressReachesTen)
     score_run(0, 3, 3.0f, 3.5f);
     EXPECT_EQ(level_progress, 2);
     EXPECT_EQ(level, 2);
-    EXPECT_EQ(drain_rate, static_cast<float>(0.4f + 0.02));
-    EXPECT_NEAR(drain_rate, 0.42f, 1e-6);
+    // 0.4f + 0.02 in double precision lies nearer the float above 0.42f than 0.42f itself.
+    EXPECT_EQ(drain_rate, 0.42000002f);
 
     level_progress = 9;
     score_run(0, 6, 3.0f, 3.5f);   // a run of eight still gains one level only
     EXPECT_EQ(level, 3);
     EXPECT_EQ(level_progress, 5);
-    EXPECT_NEAR(drain_rate, 0.44f, 1e-6);
+    EXPECT_EQ(drain_rate, 0.44000003f) << "0.42000002f + 0.02, rounded up again";
 }
 
 TEST(FadeLabels, ALabelLastsOneHundredAndOneTicks)

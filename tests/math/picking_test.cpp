@@ -33,14 +33,6 @@ void expect_squares(int width, int height, std::initializer_list<PixelCase> case
     }
 }
 
-TEST(PickMatrix, IsTheThreePassEliminationOfTheView)
-{
-    set_pick_matrix(800, 600);
-    const float expected[16] = {0.26667f, 0, 0, 0, 0, 0.2f, 0, 0, 0, 0, -26.88165f, -0.84615f, 0, 0, 30.76923f, 1.0f};
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(pick_matrix.m[i], expected[i], 5e-5) << "element " << i;
-}
-
 TEST(PickCell, WideWindow)
 {
     expect_squares(800, 600, {

@@ -3,14 +3,15 @@
 
 #include <cmath>
 #include <cstdio>
-#include <set>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "game/game.h"
+#include "recording_gl.h"
 #include "render/clock.h"
+#include "render/frame_reading.h"
 #include "render/gems.h"
-#include "render/recording_gl.h"
 
 namespace quarzil {
 namespace {
@@ -55,9 +56,9 @@ std::vector<Sector> pie_for(float time)
     draw_clock();
     EXPECT_TRUE(recording::recording.errors.empty()) << recording::recording.errors.front();
     const Primitive* fan = nullptr;
-    for (const Primitive& primitive : recording::recording.outside.primitives)
-        if (primitive.mode == GL_TRIANGLE_FAN)
-            fan = &primitive;
+    for (const recording::Draw& draw : recording::recording.draws)
+        if (draw.primitive.mode == GL_TRIANGLE_FAN)
+            fan = &draw.primitive;
     EXPECT_NE(fan, nullptr);
     std::vector<Sector> sectors;
     if (!fan)
@@ -109,81 +110,100 @@ INSTANTIATE_TEST_SUITE_P(Times, ClockPie, testing::Values(
     PieCase{2000.0f, 360.0},   // a full dial
     PieCase{5000.0f, 360.0}));
 
-TEST(Clock, DrawsTheOutlineAndTheSpinningStarAndRestoresTheMatrix)
+using recording::Matrix;
+using recording::multiply;
+using recording::rotation;
+using recording::translation;
+
+void expect_matrix_near(const Matrix& expected, const Matrix& got, const char* what)
 {
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(expected[i], got[i], 1e-4) << what << ", element " << i;
+}
+
+TEST(Clock, StandsLeftOfTheBoardWithTheStarSpinningBelowAndRestoresTheMatrix)
+{
+    recording::reset();
+    build_gem_lists();
+    const Matrix camera = translation(0.0f, 0.0f, -40.0f);
+    glLoadMatrixf(camera.data());
     clock_spin = -42.0f;
-    pie_for(700.0f);
-    const auto& calls = recording::recording.outside.calls;
-    int depth = 0, loops = 0;
-    bool star = false, spun = false;
-    for (const auto& call : calls) {
-        depth += call.text == "glPushMatrix()";
-        depth -= call.text == "glPopMatrix()";
-        loops += call.text == "glBegin(GL_LINE_LOOP)";
-        spun |= call.text == "glRotatef(-42, 0, 0, 1)";
-        star |= call.text == "glCallList(" + std::to_string(list_base + star_slot) + ")";
+    clock_time = 700.0f;
+    draw_clock();
+    const recording::Recording& r = recording::recording;
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front();
+    expect_matrix_near(camera, r.state.modelview, "the matrix afterwards");
+
+    // The dial: moved to (-6.5, -1, 5) and turned 11 degrees about the vertical.
+    const Matrix dial = multiply(camera, multiply(translation(-6.5f, -1.0f, 5.0f), rotation(11.0f, 0, 1, 0)));
+    int outlines = 0, pies = 0, star = 0;
+    for (const recording::Draw& draw : r.draws) {
+        if (draw.list == list_base + star_slot) {
+            if (star++ == 0)
+                expect_matrix_near(multiply(dial, multiply(translation(0, -3, 0), rotation(-42.0f, 0, 0, 1))),
+                                   draw.state.modelview, "the star, 3 below the dial's centre, turned by clock_spin");
+            continue;
+        }
+        if (draw.primitive.mode == GL_LINE_LOOP) {
+            ++outlines;
+            EXPECT_EQ(24u, draw.primitive.vertices.size()) << "24 rim points";
+            EXPECT_TRUE(std::equal(colour_blue, colour_blue + 4, draw.state.front.diffuse)) << "a blue outline";
+        } else if (draw.primitive.mode == GL_TRIANGLE_FAN) {
+            ++pies;
+        }
+        expect_matrix_near(dial, draw.state.modelview, recording::enum_name(draw.primitive.mode).c_str());
     }
-    EXPECT_EQ(depth, 0);
-    EXPECT_EQ(loops, 1);
-    EXPECT_TRUE(spun) << "the star turns by clock_spin about z";
-    EXPECT_TRUE(star);
-    EXPECT_EQ(recording::recording.outside.primitives.front().vertices.size(), 24u) << "24 rim points";
+    EXPECT_EQ(1, outlines);
+    EXPECT_EQ(1, pies);
+    EXPECT_GT(star, 0) << "the star is drawn";
 }
 
 TEST(Ornament, ThreeRingsOfTwelveCubesTurnByOneDegreePerFrame)
 {
     recording::reset();
-    list_base = 100;
+    build_gem_lists();
     ornament_angle = 10.0f;
     draw_ornament();
     EXPECT_EQ(ornament_angle, 11.0f);
+    ASSERT_TRUE(recording::recording.errors.empty()) << recording::recording.errors.front();
+    EXPECT_EQ(recording::recording.state.modelview, recording::identity()) << "the matrix is left as found";
 
-    // Follow the translations inside each ring to find where each cube is drawn.
-    std::vector<std::set<std::string>> rings;
-    float position[3] = {0, 0, 0};
-    int depth = 0;
-    int cubes = 0;
-    for (const auto& call : recording::recording.outside.calls) {
-        const std::string& text = call.text;
-        if (text.rfind("glRotatef(10, 0.1, 1, 0)", 0) == 0) {
-            rings.emplace_back();
-            position[0] = position[1] = position[2] = 0;
-        } else if (text.rfind("glTranslatef(", 0) == 0 && depth == 2) {
-            float x, y, z;
-            ASSERT_EQ(std::sscanf(text.c_str(), "glTranslatef(%f, %f, %f)", &x, &y, &z), 3);
-            position[0] += x;
-            position[1] += y;
-            position[2] += z;
-        } else if (text == "glCallList(" + std::to_string(list_base + 1) + ")") {
-            char key[64];
-            std::snprintf(key, sizeof key, "%.1f %.1f %.1f", position[0] + 0.0, position[1] + 0.0,
-                          position[2] + 0.0);
-            rings.back().insert(key);
-            ++cubes;
-        }
-        depth += text == "glPushMatrix()";
-        depth -= text == "glPopMatrix()";
-    }
-    EXPECT_EQ(depth, 0);
-    EXPECT_EQ(cubes, 36);
-    ASSERT_EQ(rings.size(), 3u);
-    // The border of a 3 × 5 grid of pitch 1.3 in the xy, xz and yz planes.
-    std::set<std::string> xy, xz, yz;
+    // The border of a 3 x 5 grid of pitch 1.3 in the x-y, x-z and y-z planes, each ring in its
+    // colour, all turned by the ornament's angle about (0.1, 1, 0), halved and moved to
+    // (-5.5, -3, 10).
+    struct Cube {
+        test::Point centre;
+        const float* colour;
+    };
+    const Matrix ornament = multiply(translation(-5.5f, -3.0f, 10.0f),
+                                     multiply(recording::scaling(0.5f, 0.5f, 0.5f), rotation(10.0f, 0.1f, 1.0f, 0.0f)));
+    std::vector<Cube> expected;
     for (int i = 0; i < 15; ++i) {
         if (i == 4 || i == 7 || i == 10)
             continue;
-        const double u = (i % 3 - 1) * 1.3, v = (i / 3 - 2) * 1.3;
-        char key[64];
-        std::snprintf(key, sizeof key, "%.1f %.1f %.1f", u + 0.0, v + 0.0, 0.0);
-        xy.insert(key);
-        std::snprintf(key, sizeof key, "%.1f %.1f %.1f", v + 0.0, 0.0, u + 0.0);
-        xz.insert(key);
-        std::snprintf(key, sizeof key, "%.1f %.1f %.1f", 0.0, u + 0.0, v + 0.0);
-        yz.insert(key);
+        const float u = static_cast<float>((i % 3 - 1) * 1.3), v = static_cast<float>((i / 3 - 2) * 1.3);
+        expected.push_back({recording::transform(ornament, u, v, 0), colour_blue});
+        expected.push_back({recording::transform(ornament, v, 0, u), colour_red});
+        expected.push_back({recording::transform(ornament, 0, u, v), colour_green});
     }
-    EXPECT_EQ(rings[0], xy);
-    EXPECT_EQ(rings[1], xz);
-    EXPECT_EQ(rings[2], yz);
+    const std::vector<test::DrawnGem> cubes = test::gems_drawn(recording::recording.draws, recording::identity());
+    EXPECT_EQ(36u, cubes.size());
+    for (const test::DrawnGem& cube : cubes) {
+        EXPECT_EQ(1, cube.kind) << "the bevelled cube";
+        bool found = false;
+        for (auto place = expected.begin(); place != expected.end() && !found; ++place) {
+            bool near = true;
+            for (int axis = 0; axis < 3; ++axis)
+                near &= std::fabs(place->centre[axis] - cube.centre[axis]) < 1e-4f;
+            if (near && std::equal(place->colour, place->colour + 4, cube.state.front.diffuse)) {
+                expected.erase(place);
+                found = true;
+            }
+        }
+        EXPECT_TRUE(found) << "a " << colour_name(cube.state.front.diffuse) << " cube at (" << cube.centre[0] << ", "
+                           << cube.centre[1] << ", " << cube.centre[2] << ") where none belongs";
+    }
+    EXPECT_TRUE(expected.empty()) << expected.size() << " cubes missing";
 }
 
 }  // namespace

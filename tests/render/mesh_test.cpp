@@ -1,15 +1,17 @@
 // mesh_test.cpp -- the gem solids as their recorded display lists show them
 #include "render/gems.h"
-#include "render/recording_gl.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "recording_gl.h"
 
 namespace quarzil {
 namespace {
@@ -46,61 +48,7 @@ std::string text(const V& p)
 constexpr double same_point = 1e-5;
 
 // ---------------------------------------------------------------------------
-// Primitives as OpenGL splits them into triangles
-
-// Indices of a triangle's corners within its primitive, in the order that decides its facing,
-// and of its provoking vertex, whose normal lights it under flat shading.
-struct TriangleIndices {
-    int corner[3];
-    int provoking;
-};
-
-std::vector<TriangleIndices> decompose(GLenum mode, int count)
-{
-    std::vector<TriangleIndices> out;
-    switch (mode) {
-    case GL_TRIANGLES:
-        for (int i = 0; i + 2 < count; i += 3) {
-            out.push_back({{i, i + 1, i + 2}, i + 2});
-        }
-        break;
-    case GL_TRIANGLE_STRIP:
-        for (int i = 0; i + 2 < count; ++i) {
-            if (i % 2 == 0) {
-                out.push_back({{i, i + 1, i + 2}, i + 2});
-            } else {
-                out.push_back({{i + 1, i, i + 2}, i + 2});
-            }
-        }
-        break;
-    case GL_TRIANGLE_FAN:
-        for (int i = 1; i + 1 < count; ++i) {
-            out.push_back({{0, i, i + 1}, i + 1});
-        }
-        break;
-    case GL_QUADS:
-        for (int i = 0; i + 3 < count; i += 4) {
-            out.push_back({{i, i + 1, i + 2}, i + 3});
-            out.push_back({{i, i + 2, i + 3}, i + 3});
-        }
-        break;
-    case GL_QUAD_STRIP:
-        // Quad k is 2k, 2k + 1, 2k + 3, 2k + 2 around its edge.
-        for (int i = 0; i + 3 < count; i += 2) {
-            out.push_back({{i, i + 1, i + 3}, i + 3});
-            out.push_back({{i, i + 3, i + 2}, i + 3});
-        }
-        break;
-    case GL_POLYGON:
-        for (int i = 1; i + 1 < count; ++i) {
-            out.push_back({{0, i, i + 1}, 0});
-        }
-        break;
-    default:
-        break;
-    }
-    return out;
-}
+// The triangles of a list
 
 struct Triangle {
     V corner[3];
@@ -113,13 +61,12 @@ std::vector<Triangle> triangles_of(const ListRecord& list)
 {
     std::vector<Triangle> out;
     for (const Primitive& primitive : list.primitives) {
-        const int count = static_cast<int>(primitive.vertices.size());
-        for (const TriangleIndices& indices : decompose(primitive.mode, count)) {
+        for (const recording::Triangle& split : recording::triangles_of(primitive)) {
             Triangle t;
             for (int c = 0; c < 3; ++c) {
-                t.corner[c] = from(primitive.vertices[indices.corner[c]].position);
+                t.corner[c] = from(split.corner[c]);
             }
-            t.normal = from(primitive.vertices[indices.provoking].normal);
+            t.normal = from(split.normal);
             t.facing = cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]);
             t.degenerate = length(t.corner[1] - t.corner[0]) < same_point ||
                            length(t.corner[2] - t.corner[1]) < same_point ||
@@ -187,15 +134,26 @@ std::string closure_problems(const std::vector<Triangle>& triangles)
 
 constexpr GLuint first_test_name = 41;   // not 1, to show that list_base comes from glGenLists
 
-// The nine lists as build_gem_lists records them, built once.
-const Recording& built()
+// The nine lists as build_gem_lists records them, built once, and the list_base it chose then
+// (other tests build the lists again).
+struct Built {
+    Recording recording;
+    unsigned list_base;
+};
+
+const Built& built_once()
 {
-    static const Recording lists = [] {
+    static const Built once = [] {
         recording::reset(first_test_name);
         build_gem_lists();
-        return recording::recording;
+        return Built{recording::recording, list_base};
     }();
-    return lists;
+    return once;
+}
+
+const Recording& built()
+{
+    return built_once().recording;
 }
 
 const ListRecord& slot_list(int slot)
@@ -215,76 +173,10 @@ ListRecord record(Builder builder)
     return recording::recording.lists.at(0);
 }
 
-// The list's commands in order, repeats collapsed: "glEnable(GL_NORMALIZE); glBegin(GL_QUADS) x2".
-std::string call_trace(const std::vector<recording::Call>& calls)
-{
-    std::string out;
-    for (std::size_t i = 0; i < calls.size();) {
-        std::size_t end = i + 1;
-        while (end < calls.size() && calls[end].text == calls[i].text) {
-            ++end;
-        }
-        out += (out.empty() ? "" : "; ") + calls[i].text;
-        if (end - i > 1) {
-            out += " x" + std::to_string(end - i);
-        }
-        i = end;
-    }
-    return out;
-}
-
-// Runs of equal primitives with their vertex counts: "20 GL_POLYGON/6, 12 GL_TRIANGLE_STRIP/5".
-std::string primitive_shape(const ListRecord& list)
-{
-    std::string out;
-    const auto& primitives = list.primitives;
-    for (std::size_t i = 0; i < primitives.size();) {
-        std::size_t end = i + 1;
-        while (end < primitives.size() && primitives[end].mode == primitives[i].mode &&
-               primitives[end].vertices.size() == primitives[i].vertices.size()) {
-            ++end;
-        }
-        out += (out.empty() ? "" : ", ") + std::to_string(end - i) + " " +
-               recording::enum_name(primitives[i].mode) + "/" +
-               std::to_string(primitives[i].vertices.size());
-        i = end;
-    }
-    return out;
-}
-
 constexpr const char* slot_names[list_count] = {
     "truncated icosahedron", "bevelled cube", "pyramid",    "icosahedron", "prism",
     "bipyramid",             "sphere",        "point ring", "star",
 };
-
-// ---------------------------------------------------------------------------
-// The decomposition the other tests rest on
-
-TEST(Decompose, SplitsEveryPrimitiveAsOpenGlDoes)
-{
-    struct Case {
-        GLenum mode;
-        int vertices;
-        const char* triangles;   // corners, then the provoking vertex
-    };
-    const Case cases[] = {
-        {GL_TRIANGLES, 6, "012:2 345:5"},
-        {GL_TRIANGLE_STRIP, 5, "012:2 213:3 234:4"},
-        {GL_TRIANGLE_FAN, 5, "012:2 023:3 034:4"},
-        {GL_QUADS, 8, "012:3 023:3 456:7 467:7"},
-        {GL_QUAD_STRIP, 6, "013:3 032:3 235:5 254:5"},
-        {GL_POLYGON, 5, "012:0 023:0 034:0"},
-        {GL_POINTS, 3, ""},
-    };
-    for (const Case& c : cases) {
-        std::string got;
-        for (const TriangleIndices& t : decompose(c.mode, c.vertices)) {
-            got += (got.empty() ? "" : " ") + std::to_string(t.corner[0]) + std::to_string(t.corner[1]) +
-                   std::to_string(t.corner[2]) + ":" + std::to_string(t.provoking);
-        }
-        EXPECT_EQ(c.triangles, got) << recording::enum_name(c.mode) << " of " << c.vertices;
-    }
-}
 
 // ---------------------------------------------------------------------------
 // build_gem_lists
@@ -294,64 +186,119 @@ TEST(GemLists, AsksForNineNamesOnceAndFillsThemInSlotOrder)
     const Recording& r = built();
     EXPECT_TRUE(r.errors.empty()) << r.errors.front();
     ASSERT_EQ(std::vector<GLsizei>{list_count}, r.name_requests);
-    EXPECT_EQ(first_test_name, list_base);
+    EXPECT_EQ(first_test_name, built_once().list_base);
     ASSERT_EQ(static_cast<std::size_t>(list_count), r.lists.size());
     for (int slot = 0; slot < list_count; ++slot) {
-        EXPECT_EQ(list_base + slot, r.lists[slot].name) << "list of slot " << slot;
+        EXPECT_EQ(first_test_name + slot, r.lists[slot].name) << "list of slot " << slot;
         EXPECT_EQ(recording::enum_name(GL_COMPILE), recording::enum_name(r.lists[slot].mode))
             << "slot " << slot;
     }
-    EXPECT_TRUE(r.outside.calls.empty() && r.outside.primitives.empty())
-        << "expected every command inside a list, got " << call_trace(r.outside.calls);
+    EXPECT_TRUE(r.draws.empty()) << "expected nothing drawn while the lists are built, got " << r.draws.size()
+                                 << " primitives";
+    EXPECT_TRUE(r.state.enabled.empty()) << "expected no state changed outside the lists, got "
+                                         << recording::enum_name(r.state.enabled.front()) << " enabled";
 }
 
-std::string hexagon_calls()
+TEST(GemLists, HaveTheSolidsFacesAndSizes)
 {
-    std::string out = "glPolygonMode(GL_FRONT, GL_FILL); glBegin(GL_POLYGON)";
-    for (int hexagon = 1; hexagon < 20; ++hexagon) {
-        out += "; glPolygonMode(GL_FRONT, GL_FILL) x2; glBegin(GL_POLYGON)";
+    constexpr double unchecked = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        int slot;
+        int triangles;             // not degenerate
+        double nearest, farthest;  // distance of the vertices from the centre
+        double lowest, highest;    // their y
+    };
+    const Case cases[] = {
+        // Circumradius 0.792; 20 hexagons of four triangles, 12 pentagons of three.
+        {0, 116, 0.792, 0.792, unchecked, unchecked},
+        // Half-width w = 0.75 x 0.88 = 0.66, squares of half side a = 0.6 x 0.88 = 0.528: every
+        // vertex (w, a, a) at sqrt(w^2 + 2 a^2); 18 quads and 8 corner triangles.
+        {1, 44, 0.996578, 0.996578, -0.66, 0.66},
+        // Apex (0, 0.616, 0) over the base corners (+-0.616, -0.616, +-0.616).
+        {2, 6, 0.616, 0.616 * std::sqrt(3.0), -0.616, 0.616},
+        // Radius 0.88; the top vertex at 0.88 x 0.850650787.
+        {3, 20, 0.88, 0.88, -0.748573, 0.748573},
+        // Rim radius 0.8 x 0.704 = 0.5632 from y = -0.704 to 0.704; 2 caps of 10 triangles, 12 sides.
+        {4, 44, 0.901560, 0.901560, -0.704, 0.704},
+        // Apexes at +-0.792, girdle of radius 0.792 at y = 0.396; two fans of nine.
+        {5, 18, 0.792, 0.885483, -0.792, 0.792},
+        // Radius 0.792; 135 quads, the 30 at the poles a single triangle.
+        {6, 240, 0.792, 0.792, -0.792, 0.792},
+        // 24 points of radius 0.836 in the x-y and x-z planes.
+        {7, 0, 0.836, 0.836, -0.836, 0.836},
+        // Outer points at radius 1, inner at 0.7, the centre raised to z = 0.5; 24 triangles.
+        {8, 24, 0.5, 1.0, unchecked, unchecked},
+    };
+    for (const Case& c : cases) {
+        int triangles = 0;
+        for (const Triangle& t : triangles_of(slot_list(c.slot)))
+            triangles += t.degenerate ? 0 : 1;
+        double nearest = 1e9, farthest = 0, lowest = 1e9, highest = -1e9;
+        for (const Primitive& primitive : slot_list(c.slot).primitives) {
+            for (const auto& vertex : primitive.vertices) {
+                const V p = from(vertex.position);
+                nearest = std::fmin(nearest, length(p));
+                farthest = std::fmax(farthest, length(p));
+                lowest = std::fmin(lowest, p.y);
+                highest = std::fmax(highest, p.y);
+            }
+        }
+        const std::string solid = slot_names[c.slot];
+        EXPECT_EQ(c.triangles, triangles) << solid << ": triangles";
+        EXPECT_NEAR(c.nearest, nearest, 2e-5) << solid << ": nearest vertex";
+        EXPECT_NEAR(c.farthest, farthest, 2e-5) << solid << ": farthest vertex";
+        if (!std::isnan(c.lowest)) {
+            EXPECT_NEAR(c.lowest, lowest, 2e-5) << solid << ": lowest vertex";
+            EXPECT_NEAR(c.highest, highest, 2e-5) << solid << ": highest vertex";
+        }
     }
-    return out + "; glPolygonMode(GL_FRONT, GL_FILL)";
 }
 
-TEST(GemLists, HoldTheirStateChangesAndPrimitivesInOrder)
+// What calling each list leaves behind: every solid normalises its normals, several switch
+// texturing off, the star sets its own material, and the point ring is unlit only for its points.
+TEST(GemLists, CallingAListDrawsAndLeavesItsState)
 {
     struct Case {
         int slot;
-        std::string calls;       // collapsed as call_trace writes them
-        std::string shape;       // as primitive_shape writes it
-        std::size_t triangles;   // after splitting, degenerate ones included
+        bool normalises;           // checked only when true
+        bool disables_texturing;   // likewise
     };
-    const std::string star_material =
-        "glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, 0.2 0.2 1 1); "
-        "glMaterialfv(GL_FRONT, GL_SPECULAR, 1 1 1 1); glMaterialfv(GL_FRONT, GL_SHININESS, 25)";
     const Case cases[] = {
-        // 20 hexagons, 12 pentagons of three triangles
-        {0, "glEnable(GL_NORMALIZE); glDisable(GL_TEXTURE_2D); " + hexagon_calls() + "; glBegin(GL_TRIANGLE_STRIP) x12",
-         "20 GL_POLYGON/6, 12 GL_TRIANGLE_STRIP/5", 20 * 4 + 12 * 3},
-        // 6 squares and 12 bevels, 8 corners
-        {1, "glDisable(GL_TEXTURE_2D); glEnable(GL_NORMALIZE); glBegin(GL_QUADS); glBegin(GL_TRIANGLES)",
-         "1 GL_QUADS/72, 1 GL_TRIANGLES/24", 18 * 2 + 8},
-        {2, "glEnable(GL_NORMALIZE); glDisable(GL_TEXTURE_2D); glBegin(GL_QUADS); glBegin(GL_TRIANGLE_FAN)",
-         "1 GL_QUADS/4, 1 GL_TRIANGLE_FAN/6", 2 + 4},
-        {3, "glEnable(GL_NORMALIZE); glBegin(GL_TRIANGLES)", "1 GL_TRIANGLES/60", 20},
-        // two caps, 12 side quads
-        {4, "glEnable(GL_NORMALIZE); glBegin(GL_POLYGON) x2; glBegin(GL_QUAD_STRIP)",
-         "2 GL_POLYGON/12, 1 GL_QUAD_STRIP/26", 2 * 10 + 12 * 2},
-        // two fans of 9 triangles
-        {5, "glEnable(GL_NORMALIZE); glBegin(GL_TRIANGLE_FAN) x2", "2 GL_TRIANGLE_FAN/11", 18},
-        // 9 bands of 15 quads
-        {6, "glEnable(GL_NORMALIZE); glBegin(GL_QUAD_STRIP) x9", "9 GL_QUAD_STRIP/32", 135 * 2},
-        {7, "glPointSize(3); glDisable(GL_LIGHTING); glBegin(GL_POINTS); glEnable(GL_LIGHTING)",
-         "1 GL_POINTS/24", 0},
-        {8, "glDisable(GL_TEXTURE_2D); glEnable(GL_NORMALIZE); " + star_material + "; glBegin(GL_TRIANGLE_FAN)",
-         "1 GL_TRIANGLE_FAN/26", 24},
+        {0, true, true}, {1, true, true}, {2, true, true},  {3, true, false}, {4, true, false},
+        {5, true, false}, {6, true, false}, {7, false, false}, {8, true, true},
     };
     for (const Case& c : cases) {
-        const ListRecord& list = slot_list(c.slot);
-        EXPECT_EQ(c.calls, call_trace(list.calls)) << slot_names[c.slot];
-        EXPECT_EQ(c.shape, primitive_shape(list)) << slot_names[c.slot];
-        EXPECT_EQ(c.triangles, triangles_of(list).size()) << slot_names[c.slot];
+        recording::reset();
+        build_gem_lists();
+        glEnable(GL_LIGHTING);
+        glEnable(GL_TEXTURE_2D);
+        set_material(colour_red);
+        glCallList(list_base + c.slot);
+        const recording::Recording& r = recording::recording;
+        const std::string solid = slot_names[c.slot];
+        ASSERT_TRUE(r.errors.empty()) << solid << ": " << r.errors.front();
+        ASSERT_FALSE(r.draws.empty()) << solid << ": nothing drawn";
+        for (const recording::Draw& draw : r.draws) {
+            if (c.normalises) {
+                EXPECT_TRUE(draw.state.is_enabled(GL_NORMALIZE)) << solid << ": normalising while drawn";
+            }
+            EXPECT_EQ(GL_FILL, draw.state.front_polygon_mode) << solid << ": front faces filled";
+            EXPECT_EQ(c.slot != point_ring_slot, draw.state.is_enabled(GL_LIGHTING)) << solid << ": lit";
+            if (c.slot == point_ring_slot) {
+                EXPECT_EQ(3.0f, draw.state.point_size) << solid;
+            }
+        }
+        if (c.normalises) {
+            EXPECT_TRUE(r.state.is_enabled(GL_NORMALIZE)) << solid << ": normalising afterwards";
+        }
+        if (c.disables_texturing) {
+            EXPECT_FALSE(r.state.is_enabled(GL_TEXTURE_2D)) << solid << ": texturing afterwards";
+        }
+        EXPECT_TRUE(r.state.is_enabled(GL_LIGHTING)) << solid << ": lighting afterwards";
+        const float* expected = c.slot == star_slot ? colour_blue : colour_red;
+        EXPECT_TRUE(std::equal(expected, expected + 4, r.state.front.diffuse))
+            << solid << ": expected the material " << (c.slot == star_slot ? "blue" : "red") << " afterwards, got "
+            << r.state.front.diffuse[0] << " " << r.state.front.diffuse[1] << " " << r.state.front.diffuse[2];
     }
 }
 
@@ -408,41 +355,35 @@ TEST(GemLists, StarFacesPlusZOnly)
 // ---------------------------------------------------------------------------
 // The truncated icosahedron
 
-// The corners of each face once round its edge: a polygon in order; the pentagon strip
-// q0 q1 q4 q2 q3 as q0 q1 q2 q3 q4, that is strip positions 0 1 3 4 2.
-std::vector<std::vector<V>> face_outlines(const ListRecord& list)
-{
-    std::vector<std::vector<V>> faces;
-    for (const Primitive& primitive : list.primitives) {
-        std::vector<V> outline;
-        if (primitive.mode == GL_TRIANGLE_STRIP && primitive.vertices.size() == 5) {
-            for (const int position : {0, 1, 3, 4, 2}) {
-                outline.push_back(from(primitive.vertices[position].position));
-            }
-        } else {
-            for (const auto& v : primitive.vertices) {
-                outline.push_back(from(v.position));
-            }
-        }
-        faces.push_back(outline);
-    }
-    return faces;
-}
-
-TEST(TruncatedIcosahedron, EveryFaceEdgeHasOneLength)
+// The solid's own edges are the triangle edges between two faces of different normals; the
+// diagonals that split a hexagon or a pentagon lie between triangles of one face.
+TEST(TruncatedIcosahedron, HasNinetyEdgesOfOneLength)
 {
     constexpr double expected = 0.40355 * 0.792;
-    const auto faces = face_outlines(slot_list(0));
-    ASSERT_EQ(32u, faces.size());
-    for (std::size_t f = 0; f < faces.size(); ++f) {
-        const auto& outline = faces[f];
-        for (std::size_t i = 0; i < outline.size(); ++i) {
-            const V& a = outline[i];
-            const V& b = outline[(i + 1) % outline.size()];
-            EXPECT_NEAR(expected, length(b - a), 2e-5)
-                << "face " << f << " (" << outline.size() << " corners), edge " << text(a) << " - " << text(b);
+    VertexIds ids;
+    std::map<std::pair<int, int>, std::vector<V>> normals_by_edge;
+    for (const Triangle& t : triangles_of(slot_list(0))) {
+        int id[3];
+        for (int c = 0; c < 3; ++c) {
+            id[c] = ids.id(t.corner[c]);
+        }
+        for (int c = 0; c < 3; ++c) {
+            const int a = id[c], b = id[(c + 1) % 3];
+            normals_by_edge[{std::min(a, b), std::max(a, b)}].push_back(t.normal);
         }
     }
+    int edges = 0;
+    for (const auto& [edge, normals] : normals_by_edge) {
+        ASSERT_EQ(2u, normals.size()) << "edge " << text(ids.point(edge.first)) << " - " << text(ids.point(edge.second));
+        const double cosine = dot(normals[0], normals[1]) / (length(normals[0]) * length(normals[1]));
+        if (cosine > 0.9999) {
+            continue;   // inside one face
+        }
+        ++edges;
+        EXPECT_NEAR(expected, length(ids.point(edge.second) - ids.point(edge.first)), 2e-5)
+            << "edge " << text(ids.point(edge.first)) << " - " << text(ids.point(edge.second));
+    }
+    EXPECT_EQ(90, edges);
 }
 
 TEST(TruncatedIcosahedron, HasSixtyVerticesOnItsSphereOneOnTheZxMeridian)
@@ -514,7 +455,7 @@ TEST(Icosphere, RefusesDepthsItsStackCannotHold)
 {
     for (const int depth : {-1, 37, 1000}) {
         const ListRecord list = record([&] { draw_icosphere(depth, 1.0f); });
-        EXPECT_EQ("", call_trace(list.calls)) << "depth " << depth;
+        EXPECT_TRUE(list.commands.empty()) << "depth " << depth << ": " << list.commands.size() << " commands";
         EXPECT_TRUE(list.primitives.empty()) << "depth " << depth;
     }
 }
@@ -522,22 +463,32 @@ TEST(Icosphere, RefusesDepthsItsStackCannotHold)
 // ---------------------------------------------------------------------------
 // Materials
 
-TEST(Material, SetMaterialSetsColourThenWhiteSpecularThenShininess)
+TEST(Material, SetMaterialGivesTheColourWithAWhiteHighlightOfShininess25)
 {
     recording::reset();
     set_material(colour_red);
-    EXPECT_EQ("glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, 0.8 0.1 0 1); "
-              "glMaterialfv(GL_FRONT, GL_SPECULAR, 1 1 1 1); "
-              "glMaterialfv(GL_FRONT, GL_SHININESS, 25)",
-              call_trace(recording::recording.outside.calls));
+    const recording::Material& front = recording::recording.state.front;
+    const float white[4] = {1, 1, 1, 1};
+    EXPECT_TRUE(std::equal(colour_red, colour_red + 4, front.ambient));
+    EXPECT_TRUE(std::equal(colour_red, colour_red + 4, front.diffuse));
+    EXPECT_TRUE(std::equal(white, white + 4, front.specular));
+    EXPECT_EQ(25.0f, front.shininess);
+    const float untouched[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    EXPECT_TRUE(std::equal(untouched, untouched + 4, recording::recording.state.back.diffuse)) << "back faces keep theirs";
 }
 
-TEST(Material, GreySetsOnlyAmbientAndDiffuse)
+TEST(Material, GreyChangesOnlyAmbientAndDiffuse)
 {
     recording::reset();
+    set_material(colour_red);
     set_grey_material(0.5f);
-    EXPECT_EQ("glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, 0.5 0.5 0.5 0.5)",
-              call_trace(recording::recording.outside.calls));
+    const recording::Material& front = recording::recording.state.front;
+    const float grey[4] = {0.5f, 0.5f, 0.5f, 0.5f};
+    const float white[4] = {1, 1, 1, 1};
+    EXPECT_TRUE(std::equal(grey, grey + 4, front.ambient));
+    EXPECT_TRUE(std::equal(grey, grey + 4, front.diffuse));
+    EXPECT_TRUE(std::equal(white, white + 4, front.specular)) << "specular as it was";
+    EXPECT_EQ(25.0f, front.shininess) << "shininess as it was";
 }
 
 }  // namespace

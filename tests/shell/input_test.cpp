@@ -16,10 +16,9 @@ namespace {
 std::vector<int> take_sounds()
 {
     std::vector<int> sounds;
-    const int head = sound_head.load();
-    for (int slot = sound_tail.load(); slot != head; slot = (slot + 1) % sound_slots)
-        sounds.push_back(sound_queue[slot]);
-    sound_tail.store(head);
+    SoundDrain drain;
+    for (int code; take_sound(code, drain);)
+        sounds.push_back(code);
     return sounds;
 }
 
@@ -124,7 +123,17 @@ struct DragCase {
     int queued;                  // requests queued
     SwapRequest request;         // the request, when one was queued
     bool still_armed;
+    SwapRequest follow_up{};     // queued by a further motion 100 pixels right and down, while armed
 };
+
+void expect_request(const SwapRequest& expected, const SwapRequest& got, const char* what)
+{
+    EXPECT_TRUE(got.col == expected.col && got.row == expected.row && got.dcol == expected.dcol &&
+                got.drow == expected.drow)
+        << what << ": expected (" << +expected.col << ", " << +expected.row << ") by (" << +expected.dcol << ", "
+        << +expected.drow << "), got (" << +got.col << ", " << +got.row << ") by (" << +got.dcol << ", "
+        << +got.drow << ")";
+}
 
 class Drag : public Input, public testing::WithParamInterface<DragCase> {};
 
@@ -135,22 +144,24 @@ TEST_P(Drag, QueuesOneSwapFromThePressPoint)
     mouse_motion(c.move_x, c.move_y);
     EXPECT_EQ(waiting_moves(), c.queued);
     EXPECT_EQ(drag_armed != 0, c.still_armed);
-    if (c.queued) {
-        const SwapRequest& got = swap_queue[swap_tail];
-        EXPECT_EQ(got.col, c.request.col);
-        EXPECT_EQ(got.row, c.request.row);
-        EXPECT_EQ(got.dcol, c.request.dcol);
-        EXPECT_EQ(got.drow, c.request.drow);
-    }
-    // Moving on without releasing never queues a second request.
+    if (c.queued)
+        expect_request(c.request, swap_queue[swap_tail], "the drag's request");
+    // Moving on without releasing queues a request only if the drag is still armed, and never
+    // a second one.
     mouse_motion(c.move_x + 100, c.move_y + 100);
-    EXPECT_EQ(waiting_moves(), c.still_armed ? waiting_moves() : c.queued);
+    EXPECT_EQ(waiting_moves(), c.queued + (c.still_armed ? 1 : 0));
+    EXPECT_EQ(drag_armed, 0) << "a drag of 100 pixels or more fires";
+    if (c.still_armed)
+        expect_request(c.follow_up, swap_queue[(swap_head + swap_slots - 1) % swap_slots], "the further motion's request");
+    mouse_motion(c.move_x + 200, c.move_y + 200);
+    EXPECT_EQ(waiting_moves(), c.queued + (c.still_armed ? 1 : 0)) << "one request per press at most";
 }
 
 // Square (col, row) covers pixels 100 + 50 col .. 149 + 50 col across, likewise down.
 INSTANTIATE_TEST_SUITE_P(Cases, Drag, testing::Values(
     DragCase{"TwentyPixelsRight", 225, 225, 245, 225, 1, {2, 2, 1, 0}, false},
-    DragCase{"FourteenAndFourteenIsTooShort", 225, 225, 239, 239, 0, {}, true},
+    // The further motion is 114 pixels right and down from the press: a tie, so vertical.
+    DragCase{"FourteenAndFourteenIsTooShort", 225, 225, 239, 239, 0, {}, true, {2, 2, 0, 1}},
     DragCase{"FifteenAndFifteenTieIsVertical", 225, 225, 240, 240, 1, {2, 2, 0, 1}, false},
     DragCase{"FifteenRightFourteenDownIsHorizontal", 225, 225, 240, 239, 1, {2, 2, 1, 0}, false},
     DragCase{"UpwardsFromTheSquareUnderThePress", 225, 225, 226, 150, 1, {2, 2, 0, -1}, false},

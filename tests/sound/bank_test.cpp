@@ -11,27 +11,24 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <string_view>
 #include <thread>
-#include <vector>
 
 #include "sound/sound.h"
+#include "support/scratch.h"
 
 namespace quarzil {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A temporary directory for the sound files, sound_dirs pointed into it, the dummy audio
-// driver, and everything undone afterwards.
+// A scratch folder for the sound files, sound_dirs pointed into it, the dummy audio driver, and
+// everything undone afterwards.
 class Bank : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "quarzil_bank_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
         fs::create_directories(root / "a");
         fs::create_directories(root / "b");
         fs::create_directories(root / "cwd");
@@ -54,7 +51,6 @@ protected:
         }
         sound_dirs = saved_dirs;
         fs::current_path(old_cwd);
-        fs::remove_all(root);
     }
 
     // Points sound_dirs at dirs, with "{a}" and "{b}" standing for the two directories.
@@ -69,17 +65,16 @@ protected:
         sound_dirs = dir_list.c_str();
     }
 
-    void write_file(const fs::path& path, const std::vector<uint8_t>& bytes)
+    void write_file(const fs::path& path, std::string_view bytes)
     {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        ASSERT_TRUE(out.good()) << path;
+        EXPECT_TRUE(testing_support::write_file(path, bytes)) << path;
     }
 
     // A two-byte sound whose one sample is marker.
     void write_marker(const fs::path& path, int16_t marker)
     {
-        write_file(path, {static_cast<uint8_t>(marker & 0xff), static_cast<uint8_t>(marker >> 8)});
+        const char bytes[] = {static_cast<char>(marker & 0xff), static_cast<char>(marker >> 8)};
+        write_file(path, std::string_view(bytes, sizeof bytes));
     }
 
     // Runs open_sound; its result, and what it wrote on standard error in errors.
@@ -91,18 +86,19 @@ protected:
         return result;
     }
 
-    fs::path root;
+    const testing_support::ScratchFolder scratch{"quarzil_bank"};
+    const fs::path root = scratch.path();
     fs::path old_cwd;
     std::string dir_list;
     const char* saved_dirs = nullptr;
 };
 
 // Bytes 1, 2, 3, ... wrapping at 251, so that every sample differs from its neighbours.
-std::vector<uint8_t> pattern_bytes(size_t count)
+std::string pattern_bytes(size_t count)
 {
-    std::vector<uint8_t> bytes(count);
+    std::string bytes(count, '\0');
     for (size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<uint8_t>(i % 251 + 1);
+        bytes[i] = static_cast<char>(i % 251 + 1);
     return bytes;
 }
 
@@ -119,7 +115,7 @@ class BankSize : public Bank, public testing::WithParamInterface<SizeCase> {};
 TEST_P(BankSize, RoundsUpToWholeBlocksPaddedWithZeros)
 {
     const SizeCase& c = GetParam();
-    const std::vector<uint8_t> bytes = pattern_bytes(c.bytes);
+    const std::string bytes = pattern_bytes(c.bytes);
     write_file(root / "a" / "row.raw", bytes);
     std::string errors;
     ASSERT_EQ(open(errors), 0) << errors;
@@ -135,7 +131,7 @@ TEST_P(BankSize, RoundsUpToWholeBlocksPaddedWithZeros)
     const auto* loaded = reinterpret_cast<const uint8_t*>(row.pcm);
     const size_t whole = c.bytes & ~size_t{1};
     for (size_t i = 0; i < static_cast<size_t>(c.blocks) * block_bytes; ++i) {
-        const int expected = i < whole ? bytes[i] : 0;
+        const int expected = i < whole ? static_cast<uint8_t>(bytes[i]) : 0;
         ASSERT_EQ(loaded[i], expected) << "byte " << i << " of " << c.bytes;
     }
 }

@@ -1,4 +1,4 @@
-// make_font.cpp -- renders the game's glyph strip, a raw PPM of 72 glyphs, from a TrueType font
+// make_font.cpp -- renders the game's glyph strip, a raw PPM, from a TrueType font
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -11,12 +11,13 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include "render/font_file.h"
+
 namespace {
 
-// Glyph i of the strip shows character i of this string: the game numbers its glyphs so.
-constexpr char glyph_chars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789.!:>^@() +";
-constexpr int glyph_count = 72;
-static_assert(sizeof glyph_chars - 1 == glyph_count);
+// Glyph i of the strip shows character i of the game's glyph_chars.
+using quarzil::glyph_chars;
+constexpr int glyph_count = quarzil::glyph_char_count;
 
 // One texel of the game's font is 0.03 world units, and glyph quads are centred on the pen line.
 // High-score rows are 0.9 units (30 texels) apart, so glyphs 30 or more high would reach into
@@ -29,8 +30,7 @@ static_assert(sizeof glyph_chars - 1 == glyph_count);
 constexpr int glyph_height = 22;
 constexpr int max_glyph_height = 29;
 
-constexpr int atlas_size = 256;        // the game packs the glyphs into a texture this square
-constexpr int max_glyph_width = 255;   // the game stores widths in a byte
+using quarzil::atlas_size;   // the game packs the glyphs into a texture this square
 
 struct Rgb {
     unsigned char r, g, b;
@@ -236,8 +236,9 @@ bool read_ppm(const char* path, Image& image)
     return true;
 }
 
-// Finds the glyphs of a strip by the game's marker rule and packs them as the game does;
-// fails unless all glyph_count glyphs are there, each within the limits the game relies on.
+// Finds and packs the glyphs of a strip with the game's own code; fails unless the game keeps
+// all glyph_count glyphs, each at least one column wide, with ink in all but the space, and no
+// taller than the table rows allow.
 bool check_strip(const Image& image, int& atlas_rows)
 {
     if (image.width < 2 || image.height < 3)
@@ -246,55 +247,38 @@ bool check_strip(const Image& image, int& atlas_rows)
     if (font_height > max_glyph_height)
         return fail("glyphs are " + std::to_string(font_height) + " pixels high; at most " +
                     std::to_string(max_glyph_height) + " keep table rows apart");
-    const Rgb marker = image.pixel(0, 1);
-    const Rgb transparent = image.pixel(image.width - 1, image.height - 1);
-    if (marker == transparent)
+    if (image.pixel(0, 1) == image.pixel(image.width - 1, image.height - 1))
         return fail("the marker colour equals the transparent colour");
+    if (!quarzil::allocate_font_atlas())
+        return fail("cannot allocate the atlas");
 
-    int widths[glyph_count];
-    int starts[glyph_count];
-    int found = 0;
-    int start = 1;
-    for (int column = 1; column < image.width; ++column) {
-        if (!(image.pixel(column, 1) == marker))
-            continue;
-        if (found == glyph_count)
-            return fail("more than " + std::to_string(glyph_count) + " glyphs");
-        starts[found] = start;
-        widths[found] = column - start;
-        ++found;
-        start = column + 1;
-    }
-    if (found != glyph_count)
-        return fail("found " + std::to_string(found) + " glyphs, expected " +
-                    std::to_string(glyph_count));
-
-    int x = 0;
-    int y = 0;
+    // pack_glyphs only reads the pixels.
+    const quarzil::PpmImage strip{const_cast<unsigned char*>(image.pixels.data()), image.width,
+                                  image.height};
+    const int kept = quarzil::pack_glyphs(strip);
+    if (kept != glyph_count)
+        return fail("the game keeps " + std::to_string(kept) + " glyphs of the strip, expected " +
+                    std::to_string(glyph_count) + " (a glyph too wide, one beyond the " +
+                    std::to_string(atlas_size) + " x " + std::to_string(atlas_size) +
+                    " atlas, or markers missing or too many)");
     for (int i = 0; i < glyph_count; ++i) {
+        const quarzil::Glyph& glyph = quarzil::glyphs[i];
         const std::string name =
             "glyph " + std::to_string(i) + " ('" + std::string(1, glyph_chars[i]) + "')";
-        if (widths[i] < 1 || widths[i] > max_glyph_width)
-            return fail(name + " is " + std::to_string(widths[i]) + " pixels wide, expected 1.." +
-                        std::to_string(max_glyph_width));
+        if (glyph.width < 1)
+            return fail(name + " has no columns");
+        // The atlas holds 0 for the transparent colour and an opaque texel for anything else.
         bool has_ink = false;
-        for (int row = 1; row <= font_height; ++row)
-            for (int column = starts[i]; column < starts[i] + widths[i]; ++column)
-                has_ink = has_ink || !(image.pixel(column, row) == transparent);
+        for (int row = glyph.y; row < glyph.y + glyph.height; ++row) {
+            for (int column = glyph.x; column < glyph.x + glyph.width; ++column) {
+                const std::size_t alpha = (static_cast<std::size_t>(row) * atlas_size + column) * 4 + 3;
+                has_ink = has_ink || quarzil::font_atlas[alpha] != 0;
+            }
+        }
         if (has_ink != (glyph_chars[i] != ' '))
             return fail(name + (has_ink ? " should be blank" : " has no ink"));
-
-        // A glyph that would pass column atlas_size starts a new atlas row.
-        if (x + widths[i] >= atlas_size + 1) {
-            x = 0;
-            y += font_height;
-        }
-        if (y + font_height > atlas_size)
-            return fail(name + " does not fit the " + std::to_string(atlas_size) + " x " +
-                        std::to_string(atlas_size) + " atlas");
-        x += widths[i];
     }
-    atlas_rows = y / font_height + 1;
+    atlas_rows = quarzil::glyphs[glyph_count - 1].y / font_height + 1;
     return true;
 }
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "capture_gl.h"
+#include "recording_gl.h"
 #include "render/gems.h"
 
 namespace {
 
-using quarzil::capture::Triangle;
+using quarzil::recording::Triangle;
 
 // The sizes of the hicolor theme's usual application icons, in pixels.
 constexpr int icon_sizes[] = {16, 24, 32, 48, 64, 128, 256};
@@ -407,21 +407,31 @@ bool check_icon(const std::string& path, int size, int kind)
 
 bool make_icons(const std::string& directory, int kind)
 {
+    namespace recording = quarzil::recording;
+    recording::reset();
     quarzil::build_gem_lists();
-    const std::vector<Triangle>* const solid =
-        quarzil::capture::triangles_of(quarzil::list_base + static_cast<unsigned>(kind));
-    if (!quarzil::capture::capture_errors.empty()) {
+    if (!recording::recording.errors.empty()) {
         std::fprintf(stderr, "make_icon: the gem builders misused OpenGL: %s\n",
-                     quarzil::capture::capture_errors.front());
+                     recording::recording.errors.front().c_str());
         return false;
     }
-    if (solid == nullptr || !check_solid(*solid)) {
+    const recording::ListRecord* const list = recording::list_named(quarzil::list_base + static_cast<unsigned>(kind));
+    if (list == nullptr) {
+        std::fprintf(stderr, "make_icon: no display list was recorded for gem kind %d\n", kind);
+        return false;
+    }
+    std::vector<Triangle> solid;
+    for (const recording::Primitive& primitive : list->primitives) {
+        const std::vector<Triangle> triangles = recording::triangles_of(primitive);
+        solid.insert(solid.end(), triangles.begin(), triangles.end());
+    }
+    if (!check_solid(solid)) {
         return false;
     }
     const float* const colour = quarzil::gem_colours[kind];
     for (const int size : icon_sizes) {
         const std::string path = directory + "/quarzil-" + std::to_string(size) + ".png";
-        if (!write_png(path, render(*solid, colour, size)) || !check_icon(path, size, kind)) {
+        if (!write_png(path, render(solid, colour, size)) || !check_icon(path, size, kind)) {
             return false;
         }
     }

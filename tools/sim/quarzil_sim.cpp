@@ -164,13 +164,11 @@ struct TickSounds {
 TickSounds take_sounds()
 {
     TickSounds sounds = {false, 0};
-    const int head = sound_head.load(std::memory_order_acquire);
-    for (int slot = sound_tail.load(); slot != head; slot = (slot + 1) % sound_slots) {
-        const int code = sound_queue[slot].load(std::memory_order_relaxed);
+    SoundDrain drain;
+    for (int code; take_sound(code, drain);) {
         sounds.scan_found_runs |= code == SND_ROW;
         sounds.boards_replaced += code == SND_BIGDROP ? 1 : 0;
     }
-    sound_tail.store(head);
     return sounds;
 }
 

@@ -1,4 +1,5 @@
-// make_sounds.cpp -- synthesises the game's seven sound effects as raw 16-bit mono at 22050 Hz
+// make_sounds.cpp -- synthesises the game's seven sound effects as raw 16-bit mono at the
+// game's sample rate
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -7,13 +8,17 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <iterator>
 #include <vector>
 
 #include "fft.h"
+#include "sound/sound.h"
 
 namespace {
 
-constexpr double rate = 22050.0;          // samples per second, the game's device rate
+using quarzil::SoundId;
+
+constexpr double rate = quarzil::sample_rate;   // samples per second, the game's device rate
 constexpr double nyquist = rate / 2.0;    // no partial may reach this, or it folds back down
 constexpr double pi = 3.14159265358979323846;
 
@@ -255,24 +260,39 @@ Wave make_illegal()
 }
 
 struct SoundMaker {
-    const char* file;       // as the game looks it up
+    SoundId sound;          // the game's code for it, which names its file
     Wave (*make)();
     double level;           // peak, as a fraction of peak_limit
     double max_seconds;     // the check's upper bound on its length
 };
 
 // One row per SoundId, in the game's order.
-const SoundMaker sound_makers[] = {
-    {"row.raw", make_row, 0.95, 1.0},
-    {"drop.raw", make_drop, 0.75, 0.25},
-    {"bigdrop.raw", make_bigdrop, 1.0, 1.5},
-    {"swap.raw", make_swap, 0.8, 0.3},
-    {"gameover.raw", make_gameover, 0.85, 3.0},
-    {"alert.raw", make_alert, 0.75, 0.3},
-    {"illegal.raw", make_illegal, 0.85, 0.5},
+constexpr SoundMaker sound_makers[] = {
+    {quarzil::SND_ROW, make_row, 0.95, 1.0},
+    {quarzil::SND_DROP, make_drop, 0.75, 0.25},
+    {quarzil::SND_BIGDROP, make_bigdrop, 1.0, 1.5},
+    {quarzil::SND_SWAP, make_swap, 0.8, 0.3},
+    {quarzil::SND_GAMEOVER, make_gameover, 0.85, 3.0},
+    {quarzil::SND_ALERT, make_alert, 0.75, 0.3},
+    {quarzil::SND_ILLEGAL, make_illegal, 0.85, 0.5},
 };
-constexpr int sound_count = sizeof sound_makers / sizeof sound_makers[0];
-static_assert(sound_count == 7);
+constexpr int sound_count = quarzil::sound_count;
+static_assert(std::size(sound_makers) == sound_count);
+
+constexpr bool rows_in_game_order()
+{
+    for (int sound = 0; sound < sound_count; ++sound) {
+        if (sound_makers[sound].sound != sound)
+            return false;
+    }
+    return true;
+}
+static_assert(rows_in_game_order(), "row i of sound_makers makes sound i");
+
+const char* file_name(const SoundMaker& maker)
+{
+    return quarzil::sound_file_names[maker.sound];
+}
 
 // Scales a wave to the given peak and rounds it to 16-bit samples.
 std::vector<int16_t> quantise(const Wave& wave, double peak)
@@ -368,7 +388,7 @@ bool check_sound(const SoundMaker& maker, const std::vector<int16_t>& samples)
 {
     bool good = true;
     auto fail = [&](const char* what, double got) {
-        std::fprintf(stderr, "make_sounds: %s: %s (%g)\n", maker.file, what, got);
+        std::fprintf(stderr, "make_sounds: %s: %s (%g)\n", file_name(maker), what, got);
         good = false;
     };
     const double seconds = samples.size() / rate;
@@ -410,7 +430,7 @@ int main(int argc, char** argv)
     std::vector<std::vector<int16_t>> written(sound_count);
     for (int sound = 0; sound < sound_count; ++sound) {
         const SoundMaker& maker = sound_makers[sound];
-        const std::string path = directory + "/" + maker.file;
+        const std::string path = directory + "/" + file_name(maker);
         if (!write_sound(path, quantise(maker.make(), maker.level * peak_limit)))
             return 1;
         if (!read_sound(path, written[sound])) {
@@ -426,7 +446,7 @@ int main(int argc, char** argv)
             const double alike = likeness(written[sought], written[found]);
             if (alike >= likeness_limit) {
                 std::fprintf(stderr, "make_sounds: %s looks like part of %s (%.3f)\n",
-                             sound_makers[sought].file, sound_makers[found].file, alike);
+                             file_name(sound_makers[sought]), file_name(sound_makers[found]), alike);
                 good = false;
             }
         }

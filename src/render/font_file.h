@@ -1,4 +1,5 @@
-// font_reader.h -- reading the font's glyph strip and packing its glyphs into the atlas, no OpenGL
+// font_file.h -- the font image file: reading its glyph strip and packing the glyphs into the
+// atlas, without OpenGL
 #pragma once
 
 #include <cstdint>
@@ -51,30 +52,32 @@ extern int font_height;
 // atlas_bytes bytes, texel (column c, row r) at 4 × (atlas_size × r + c); null until allocated.
 extern uint8_t* font_atlas;
 
-// The buffered reader, used only while a file is read. Exposed so that tests can drive
-// read_byte and read_line on a descriptor of their own: set reader_fd, then reader_count = 0.
-extern int reader_fd;                                // the open file
-extern uint8_t reader_buffer[reader_buffer_bytes];   // the bytes of the last read()
-extern int reader_count;   // bytes left in the buffer; negative after a read error
-extern uint8_t* reader_next;                         // the next byte of reader_buffer
+// Points the buffered reader, which read_byte and read_line take their bytes from, at fd, with
+// its buffer empty. read_ppm does so for its file; fd stays the caller's to close.
+void start_reading(int fd);
 
-// The next byte of reader_fd (0..255), or -1 at the end of the file or after a read error.
-// Refills the buffer with one read() when it is empty. After an end of file every call tries
-// read() again; after a read error reader_count stays negative and no read() is tried.
+// The next byte of the reader's descriptor (0..255), or -1 at the end of the file or after a
+// read error. Refills the buffer with one read() of up to reader_buffer_bytes when it is empty.
+// After an end of file every call tries read() again; after a read error no read() is tried
+// until start_reading.
 int read_byte();
 
 // Reads up to, not including, the next newline (consumed, not stored) or the end of the file,
 // and stores it with a terminating 0 byte. capacity (at least 1) is the size of buffer: a
 // longer line keeps its first capacity - 1 bytes and the rest of it is read and dropped.
-void read_line(char* buffer, int capacity);
+// Returns the count of bytes stored before the terminating 0, which a 0 byte within the line
+// does not end.
+int read_line(char* buffer, int capacity);
 
 // Reads the raw PPM at path into image: line 1 exactly "P6", line 2 the width and height as
 // "%d %d" takes them, line 3 ignored, then the samples; bytes missing at the end read as 255.
 // Returns 1 with image.pixels allocated (the caller frees them with std::free), or 0 with
 // image.pixels untouched and the file closed: the file cannot be opened or is no P6 file,
 // line 2 lacks two numbers that fit an int, either number is below 1, the image has more than
-// max_image_pixels pixels, or the memory cannot be allocated. Header lines longer than
-// header_line_bytes - 1 are cut there. Comment lines and CR LF line ends are not accepted.
+// max_image_pixels pixels, or the memory cannot be allocated. Once line 2 has given its two
+// numbers they are stored in image.width and image.height, whether or not the pixels follow.
+// Header lines longer than header_line_bytes - 1 are cut there. Comment lines and CR LF line
+// ends are not accepted.
 int read_ppm(const char* path, PpmImage& image);
 
 // The 32-bit texel a × 2^24 + b × 2^16 + g × 2^8 + r, which lies in memory as r, g, b, a.

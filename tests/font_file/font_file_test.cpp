@@ -1,4 +1,5 @@
-// font_reader_test.cpp -- the PPM reader, finding and packing glyphs, and text widths, without OpenGL
+// font_file_test.cpp -- the font image file: the PPM reader, finding and packing glyphs, and text
+// widths, without OpenGL
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -14,33 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "render/font_reader.h"
+#include "render/font_file.h"
+#include "support/scratch.h"
 
 namespace quarzil {
 namespace {
 
-// A file in the temporary directory holding the given bytes, removed with the object.
-class TempFile {
-public:
-    explicit TempFile(const std::string& bytes)
-    {
-        const char* directory = std::getenv("TMPDIR");
-        path_ = std::string(directory != nullptr ? directory : "/tmp") + "/quarzil_font_XXXXXX";
-        const int fd = mkstemp(path_.data());
-        EXPECT_GE(fd, 0) << "cannot create " << path_;
-        if (fd >= 0) {
-            EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-            close(fd);
-        }
-    }
-    ~TempFile() { unlink(path_.c_str()); }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const char* path() const { return path_.c_str(); }
-
-private:
-    std::string path_;
-};
+using namespace std::string_literals;
+using testing_support::ScratchFolder;
+using testing_support::write_file;
 
 // Open descriptors of this process, to see that the reader closes what it opens.
 int open_descriptor_count()
@@ -78,6 +61,9 @@ std::vector<uint8_t> sample_vector(std::size_t count)
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
+// The width and height read_bytes starts its image with, to see whether read_ppm wrote them.
+constexpr int untouched = -7;
+
 // read_ppm on a file of the given bytes; frees what it allocated.
 struct ReadResult {
     int result;
@@ -87,9 +73,11 @@ struct ReadResult {
 
 ReadResult read_bytes(const std::string& bytes)
 {
-    const TempFile file(bytes);
-    ReadResult read{0, {nullptr, -7, -7}, {}};
-    read.result = read_ppm(file.path(), read.image);
+    const ScratchFolder folder("quarzil_font");
+    const std::string path = folder / "bigfont.ppm";
+    EXPECT_TRUE(write_file(path, bytes)) << path;
+    ReadResult read{0, {nullptr, untouched, untouched}, {}};
+    read.result = read_ppm(path.c_str(), read.image);
     if (read.result == 1 && read.image.pixels != nullptr) {
         const std::size_t size = static_cast<std::size_t>(read.image.width) * read.image.height * 3;
         read.pixels.assign(read.image.pixels, read.image.pixels + size);
@@ -145,6 +133,8 @@ TEST(ReadPpm, RefusesBadHeadersAndClosesTheFile)
         "p6\n2 1\n255\n",
         "P6\r\n2 1\r\n255\r\n",                 // CR LF line ends
         "P6 \n2 1\n255\n",                      // a blank after P6
+        "P6\0\n2 1\n255\n"s,                    // a 0 byte after P6
+        "P6\0P6\n2 1\n255\n"s,
         " P6\n2 1\n255\n",
         "P6\n# a comment\n2 1\n255\n",          // comment lines are not supported
         "P6" + long_blanks + "\n2 1\n255\n",    // cut to 8191 bytes, still not "P6"
@@ -226,41 +216,95 @@ TEST(ReadPpm, FailsOnAMissingFileADirectoryAndANamedPipe)
     EXPECT_EQ(read_ppm("/nonexistent/quarzil/bigfont.ppm", image), 0);
     EXPECT_EQ(read_ppm("/", image), 0);
     // A named pipe without a writer would block a plain open for ever.
-    const std::string pipe = testing::TempDir() + "quarzil_font_pipe";
-    unlink(pipe.c_str());
+    const ScratchFolder folder("quarzil_font");
+    const std::string pipe = folder / "bigfont.ppm";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
     EXPECT_EQ(read_ppm(pipe.c_str(), image), 0);
-    unlink(pipe.c_str());
     EXPECT_EQ(image.pixels, nullptr);
     EXPECT_EQ(open_descriptor_count(), descriptors) << "descriptors left open";
 }
 
+TEST(ReadPpm, StoresTheSizeOnceLineTwoGivesBothNumbers)
+{
+    struct Case {
+        std::string header;
+        int result, width, height;
+    };
+    const Case cases[] = {
+        {"P6\n2 1\n255\n", 1, 2, 1},
+        {"P6\n4097 4097\n255\n", 0, 4097, 4097},   // too many pixels to allocate
+        {"P6\n0 3\n255\n", 0, 0, 3},
+        {"P6\n2\n255\n", 0, untouched, untouched},   // one number only
+        {"P3\n2 1\n255\n", 0, untouched, untouched},
+    };
+    for (const Case& c : cases) {
+        const ReadResult read = read_bytes(c.header + samples(6));
+        EXPECT_EQ(read.result, c.result) << "header " << c.header;
+        EXPECT_EQ(read.image.width, c.width) << "header " << c.header;
+        EXPECT_EQ(read.image.height, c.height) << "header " << c.header;
+    }
+}
+
+// A file of the given bytes, open for reading, that the reader is pointed at; closed with the
+// object.
+class ReaderFile {
+public:
+    explicit ReaderFile(const std::string& bytes) : path(folder / "lines")
+    {
+        EXPECT_TRUE(write_file(path, bytes)) << path;
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        EXPECT_GE(fd, 0) << path;
+        start_reading(fd);
+    }
+    ~ReaderFile() { close(fd); }
+    ReaderFile(const ReaderFile&) = delete;
+    ReaderFile& operator=(const ReaderFile&) = delete;
+
+    const ScratchFolder folder{"quarzil_font"};
+    const std::string path;
+    int fd = -1;
+};
+
 TEST(ReadLine, CutsAtItsCapacityAndDropsTheRestOfTheLine)
 {
-    const TempFile file("abcdefgh\nxy\n\nlast");
-    reader_fd = open(file.path(), O_RDONLY);
-    ASSERT_GE(reader_fd, 0);
-    reader_count = 0;
-    const char* expected[] = {"abc", "xy", "", "las", ""};
-    for (const char* line : expected) {
+    const ReaderFile file("abcdefgh\nxy\n\nP6\0x\nlast"s);
+    struct Line {
+        std::string text;
+        int length;
+    };
+    const Line expected[] = {{"abc", 3}, {"xy", 2}, {"", 0}, {"P6\0"s, 3}, {"las", 3}, {"", 0}};
+    for (const Line& line : expected) {
         char buffer[4];
         std::memset(buffer, 'Z', sizeof buffer);
-        read_line(buffer, sizeof buffer);
-        EXPECT_STREQ(buffer, line);
+        EXPECT_EQ(read_line(buffer, sizeof buffer), line.length) << "line \"" << line.text << "\"";
+        EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(line.length) + 1), line.text + '\0');
     }
     EXPECT_EQ(read_byte(), -1);
     EXPECT_EQ(read_byte(), -1) << "the end of the file is reported again";
-    close(reader_fd);
+}
+
+TEST(ReadByte, ReadsAgainAfterTheEndOfTheFile)
+{
+    const ReaderFile file("a");
+    EXPECT_EQ(read_byte(), 'a');
+    EXPECT_EQ(read_byte(), -1);
+    ASSERT_TRUE(write_file(file.path, "ab"));
+    EXPECT_EQ(read_byte(), 'b') << "what the file has grown by";
 }
 
 TEST(ReadByte, StopsReadingAfterAReadError)
 {
-    reader_fd = -1;   // read() fails with EBADF
-    reader_count = 0;
+    // An empty pipe that does not block: read() fails with EAGAIN.
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_NONBLOCK | O_CLOEXEC), 0);
+    start_reading(ends[0]);
     EXPECT_EQ(read_byte(), -1);
-    EXPECT_LT(reader_count, 0);
-    EXPECT_EQ(read_byte(), -1);
-    EXPECT_LT(reader_count, 0);
+    ASSERT_EQ(write(ends[1], "x", 1), 1);
+    EXPECT_EQ(read_byte(), -1) << "no read() after the error, though a byte now waits";
+    start_reading(ends[0]);
+    EXPECT_EQ(read_byte(), 'x') << "until the reader starts again";
+    close(ends[0]);
+    close(ends[1]);
 }
 
 TEST(PackRgba, PutsTheBytesInMemoryAsRGBA)

@@ -1,5 +1,5 @@
-// font_reader.cpp -- the raw PPM reader, the glyph finder and packer, and text widths
-#include "render/font_reader.h"
+// font_file.cpp -- the raw PPM reader, the glyph finder and packer, and text widths
+#include "render/font_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,12 +22,13 @@ int glyph_index[glyph_slots];     // written by fill_glyph_index
 int font_height = 0;              // pixels; written by pack_glyphs
 uint8_t* font_atlas = nullptr;    // atlas_bytes bytes; allocated by allocate_font_atlas
 
-int reader_fd = -1;
-uint8_t reader_buffer[reader_buffer_bytes];
-int reader_count = 0;
-uint8_t* reader_next = reader_buffer;
-
 namespace {
+
+// The buffered reader, used only while a file is read; set by start_reading.
+int reader_fd = -1;                           // the open file
+uint8_t reader_buffer[reader_buffer_bytes];   // the bytes of the last read()
+int reader_count = 0;                         // bytes left in the buffer; negative after a read error
+uint8_t* reader_next = reader_buffer;         // the next byte of reader_buffer
 
 // Reads one decimal int as scanf's %d does (blanks skipped, optional sign, digits), from *text;
 // moves *text past it. False when there is no number or it does not fit an int.
@@ -51,6 +52,12 @@ bool same_colour(const uint8_t* a, const uint8_t* b)
 
 }  // namespace
 
+void start_reading(int fd)
+{
+    reader_fd = fd;
+    reader_count = 0;
+}
+
 int read_byte()
 {
     if (reader_count == 0) {
@@ -64,7 +71,7 @@ int read_byte()
     return *reader_next++;
 }
 
-void read_line(char* buffer, int capacity)
+int read_line(char* buffer, int capacity)
 {
     int stored = 0;
     for (int byte = read_byte(); byte != -1 && byte != '\n'; byte = read_byte()) {
@@ -73,14 +80,14 @@ void read_line(char* buffer, int capacity)
         }
     }
     buffer[stored] = 0;
+    return stored;
 }
 
 int read_ppm(const char* path, PpmImage& image)
 {
-    reader_count = 0;
     // Only a regular file is a font: opened without blocking, a named pipe cannot hold up
     // start-up, and a directory or device is refused at once.
-    reader_fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    start_reading(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (reader_fd < 0) {
         return 0;
     }
@@ -89,9 +96,9 @@ int read_ppm(const char* path, PpmImage& image)
         close(reader_fd);
         return 0;
     }
+    // Exactly the two bytes "P6": a 0 byte after them is no end of the line.
     char line[header_line_bytes];
-    read_line(line, sizeof line);
-    if (std::strcmp(line, "P6") != 0) {
+    if (read_line(line, sizeof line) != 2 || std::memcmp(line, "P6", 2) != 0) {
         close(reader_fd);
         return 0;
     }
@@ -106,6 +113,8 @@ int read_ppm(const char* path, PpmImage& image)
         close(reader_fd);
         return 0;
     }
+    image.width = width;
+    image.height = height;
     // Checked before width × height is formed: both are positive ints, so the product fits a
     // long long, and the cap keeps width × height × 3 far inside int and size_t.
     if (width < 1 || height < 1 ||
@@ -119,8 +128,6 @@ int read_ppm(const char* path, PpmImage& image)
         close(reader_fd);
         return 0;
     }
-    image.width = width;
-    image.height = height;
     image.pixels = pixels;
 
     read_line(line, sizeof line);

@@ -1,0 +1,106 @@
+#!/usr/bin/python3
+"""wayland_test.py -- plays the installed game natively on Wayland, as a person would: in a
+headless sway of its own with no X server and DISPLAY unset, keys typed with wtype, a drag made
+with a virtual pointer, screenshots taken with grim.
+
+    wayland_test.py --board-printer PATH --fixed-clock PATH --virtual-pointer PATH [unittest options]
+
+The test is skipped, saying why, only where the compositor cannot start. wayland_session.py
+runs the session; harness.py says which game is played and where screenshots of failures go.
+"""
+import argparse
+import os
+import sys
+import unittest
+
+import harness
+import wayland_session
+from harness import (SEED, count_pixels, dial_top_right, game_over_left_box, is_red, is_vivid, is_yellow,
+                     neighbour_swaps, ornament_box, panel_number, print_board, square_centre, square_in_view)
+
+compositor = None
+pointer_client = None   # the virtual pointer's path, from the command line
+
+
+def setUpModule():
+    global compositor
+    if not (harness.board_printer and harness.fixed_clock):
+        raise RuntimeError("needs --board-printer and --fixed-clock")
+    problem = wayland_session.user_can_run_the_game()
+    if problem:
+        raise RuntimeError(problem)
+    compositor = wayland_session.Compositor(pointer_client)
+    try:
+        compositor.start()
+    except wayland_session.CompositorUnavailable as reason:
+        compositor = None
+        print("the Wayland compositor cannot start, so the game is not played on Wayland: %s" % reason,
+              file=sys.stderr)
+        raise unittest.SkipTest("the Wayland compositor cannot start: %s" % reason) from None
+
+
+def tearDownModule():
+    if compositor:
+        compositor.stop()
+
+
+class WaylandTest(unittest.TestCase):
+
+    def expect_pixels(self, game, image, what, box, predicate, at_least=None, at_most=None):
+        count = count_pixels(image, box, predicate)
+        if (at_least is not None and count < at_least) or (at_most is not None and count > at_most):
+            self.fail("%s: expected %s pixels in %s, got %d; screenshot: %s"
+                      % (what, "at least %d" % at_least if at_least is not None else "at most %d" % at_most,
+                         box, count, game.keep(image, "failure")))
+
+    def test_window_start_screen_game_drag_and_escape(self):
+        deal = print_board(SEED)
+        move = next(((row, col, drow, dcol) for row, col, drow, dcol, makes_run in neighbour_swaps(deal["game"])
+                     if makes_run and square_in_view(row, col, (800, 600))
+                     and square_in_view(row + drow, col + dcol, (800, 600))), None)
+        self.assertIsNotNone(move, "the first game's board should offer a swap that makes a run")
+        outcome = print_board(SEED, move)
+        game = wayland_session.Game(self, compositor, scores="ann 120 4\nbob 30 2\n")
+
+        start = game.wait_for_board(deal["start"], "board of the high-score screen")
+        view = game.current_view()
+        self.assertEqual((view.get("shell"), view["name"], view["rect"]["width"], view["rect"]["height"]),
+                         ("xdg_shell", "Quarzil", 800, 600), "the window's shell, title, width and height")
+        size = start.size
+        self.expect_pixels(game, start, "red \"Game Over\"", game_over_left_box(size), is_red, at_least=300)
+        self.expect_pixels(game, start, "the ornament", ornament_box(size), is_vivid, at_least=2000)
+
+        game.key("space")
+        play = game.wait_for_board(deal["game"], "board of the first game after space")
+        self.expect_pixels(game, play, "the clock's yellow sector", dial_top_right(size), is_yellow, at_least=300)
+        self.expect_pixels(game, play, "no \"Game Over\"", game_over_left_box(size), is_red, at_most=20)
+
+        row, col, drow, dcol = move
+        game.drag(square_centre(row, col, size), square_centre(row + drow, col + dcol, size))
+        game.wait_for_board(outcome["after"], "board after the swap %s" % (move,))
+        score = str(outcome["after_score"])
+        game.wait_for(lambda image: panel_number(image, "Score") == score, "score %s after the swap" % score,
+                      timeout=10)
+
+        self.assertEqual(game.quit(), 0, "exit status after Escape; standard error: %r" % game.stderr())
+        with open(game.score_file()) as file:
+            lines = file.read().splitlines()
+        self.assertEqual(len(lines), 100, "lines in the score file")
+        self.assertEqual(lines[:2], ["ann 120 4", "bob 30 2"], "the rows read at start-up")
+
+
+def main():
+    global pointer_client
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--board-printer", required=True)
+    parser.add_argument("--fixed-clock", required=True)
+    parser.add_argument("--virtual-pointer", required=True)
+    options, rest = parser.parse_known_args()
+    harness.board_printer = os.path.abspath(options.board_printer)
+    harness.fixed_clock = os.path.abspath(options.fixed_clock)
+    pointer_client = os.path.abspath(options.virtual_pointer)
+    unittest.main(argv=[sys.argv[0]] + rest)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,654 @@
+// frame_test.cpp -- the view and the frame: what is drawn, where, in which colour and state
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "math/picking.h"
+#include "recording_gl.h"
+#include "render/render.h"
+#include "render/frame_reading.h"
+#include "shell/shell.h"
+#include "support/scratch.h"
+
+namespace quarzil {
+namespace {
+
+using recording::Draw;
+using recording::Matrix;
+using test::DrawnGem;
+using test::DrawnText;
+
+constexpr float red[4] = {0.8f, 0.1f, 0.0f, 1.0f};
+constexpr float grey[4] = {0.75f, 0.75f, 0.75f, 1.0f};
+constexpr float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+bool same_colour(const float* expected, const float* got)
+{
+    for (int i = 0; i < 4; ++i)
+        if (std::fabs(expected[i] - got[i]) > 1e-6f)
+            return false;
+    return true;
+}
+
+std::string colour_text(const float* colour)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "(%g, %g, %g, %g)", colour[0], colour[1], colour[2], colour[3]);
+    return text;
+}
+
+std::string point_text(const test::Point& p)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "(%g, %g, %g)", p[0], p[1], p[2]);
+    return text;
+}
+
+// ---------------------------------------------------------------------------
+// The view
+
+TEST(SetView, ProjectsTheWindowPlacesTheCameraAndRecomputesPicking)
+{
+    struct Case {
+        int width, height;
+        int viewport_width, viewport_height;
+        float x_scale, y_scale;   // 2 × near / (right - left) and / (top - bottom) of the frustum
+        struct Pick {
+            int x, y, col, row;
+        };
+        std::vector<Pick> picks;   // window pixels and the squares under them
+    };
+    const Case cases[] = {
+        // (-4/3, 4/3, -1, 1, 5, 60)
+        {800, 600, 800, 600, 3.75f, 5.0f, {{400, 300, 2, 4}, {0, 0, -4, -1}}},
+        // (-1, 1, -4/3, 4/3, 5, 60)
+        {600, 800, 600, 800, 5.0f, 3.75f, {{300, 400, 2, 4}, {0, 0, -3, -3}}},
+        // (-1, 1, -1, 1, 5, 60)
+        {600, 600, 600, 600, 5.0f, 5.0f, {{300, 300, 2, 4}, {599, 599, 6, 8}}},
+        // A window of no size is viewed as one pixel.
+        {0, 0, 1, 1, 5.0f, 5.0f, {{0, 0, -3, -1}}},
+    };
+    recording::reset();
+    build_gem_lists();
+    const std::size_t lists = recording::recording.lists.size();
+    for (const Case& c : cases) {
+        test::video_modes.clear();
+        set_view(c.width, c.height);
+        const recording::Recording& r = recording::recording;
+        const std::string window = std::to_string(c.width) + " x " + std::to_string(c.height);
+        ASSERT_TRUE(r.errors.empty()) << window << ": " << r.errors.front();
+        ASSERT_EQ(1u, test::video_modes.size()) << window << ": the video mode is set again";
+        EXPECT_EQ(std::make_pair(c.viewport_width, c.viewport_height), test::video_modes[0]) << window;
+        EXPECT_EQ(c.viewport_width, window_width) << window;
+        EXPECT_EQ(c.viewport_height, window_height) << window;
+        const GLint viewport[4] = {0, 0, c.viewport_width, c.viewport_height};
+        EXPECT_TRUE(std::equal(viewport, viewport + 4, r.viewport))
+            << window << ": viewport " << r.viewport[0] << ", " << r.viewport[1] << ", " << r.viewport[2] << ", "
+            << r.viewport[3];
+
+        // Near plane 5, far plane 60, centred.
+        const float projection[16] = {c.x_scale, 0, 0, 0, 0, c.y_scale, 0, 0,
+                                      0, 0, -65.0f / 55, -1, 0, 0, -600.0f / 55, 0};
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(projection[i], r.state.projection[i], 1e-5) << window << ": projection element " << i;
+        EXPECT_EQ(recording::translation(0, 0, -40), r.state.modelview) << window << ": the camera 40 units back";
+        EXPECT_EQ(static_cast<GLenum>(GL_MODELVIEW), r.matrix_mode) << window << ": left at the model-view matrix";
+
+        for (const auto& pick : c.picks) {
+            int col = 99, row = 99;
+            pick_cell(col, row, pick.x, pick.y);
+            EXPECT_EQ(pick.col, col) << window << ", pixel (" << pick.x << ", " << pick.y << ")";
+            EXPECT_EQ(pick.row, row) << window << ", pixel (" << pick.x << ", " << pick.y << ")";
+        }
+        EXPECT_EQ(lists, r.lists.size()) << window << ": no list is built again";
+        EXPECT_TRUE(r.textures.empty()) << window << ": no texture is made";
+    }
+
+    // The picking matrix of the 800 x 600 window, read back from the matrices set.
+    set_view(800, 600);
+    const float expected[16] = {0.26667f, 0, 0, 0, 0, 0.2f, 0, 0, 0, 0, -26.88165f, -0.84615f, 0, 0, 30.76923f, 1.0f};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(expected[i], pick_matrix.m[i], 5e-5) << "picking matrix element " << i;
+}
+
+TEST(InitScene, LightsTheSceneFromTwoSidesAndBlendsAdditivelyWhenAsked)
+{
+    recording::reset();
+    init_scene();
+    const recording::Recording& r = recording::recording;
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front();
+    for (const GLenum on : {GL_CULL_FACE, GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST})
+        EXPECT_TRUE(r.state.is_enabled(on)) << recording::enum_name(on);
+    for (const GLenum off : {GL_LIGHT2, GL_BLEND, GL_LINE_SMOOTH})
+        EXPECT_FALSE(r.state.is_enabled(off)) << recording::enum_name(off);
+    EXPECT_EQ(static_cast<GLenum>(GL_FLAT), r.shade_model);
+    EXPECT_EQ(static_cast<GLenum>(GL_ONE), r.state.blend_source);
+    EXPECT_EQ(static_cast<GLenum>(GL_ONE), r.state.blend_destination);
+    EXPECT_EQ(2.0f, r.state.line_width);
+    const float black[4] = {0, 0, 0, 1};
+    EXPECT_TRUE(same_colour(black, r.clear_colour)) << colour_text(r.clear_colour);
+    ASSERT_EQ(1u, r.clears.size());
+    EXPECT_EQ(static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT), r.clears[0].mask);
+    const float grey_70[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+    const struct {
+        int light;
+        const float* specular;
+    } lights[] = {{0, white}, {1, grey_70}, {2, white}};
+    for (const auto& light : lights) {
+        EXPECT_TRUE(same_colour(grey, r.lights[light.light].diffuse))
+            << "light " << light.light << " diffuse " << colour_text(r.lights[light.light].diffuse);
+        EXPECT_TRUE(same_colour(light.specular, r.lights[light.light].specular))
+            << "light " << light.light << " specular " << colour_text(r.lights[light.light].specular);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The frame
+
+// The game's fixed state, a font of all 72 glyphs (widths 1 to 4 texels, 5 high) and the gem
+// lists, the view of an 800 × 600 window, and a board of resting gems of kind index mod 7.
+class Frame : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        recording::reset();
+        init_scene();
+        set_view(800, 600);
+        camera = recording::recording.state.modelview;
+        {
+            std::vector<int> widths;
+            for (int glyph = 0; glyph < glyph_char_count; ++glyph)
+                widths.push_back(1 + glyph % 4);
+            const testing_support::ScratchFolder folder("quarzil_frame");
+            ASSERT_TRUE(testing_support::write_file(folder / "font.ppm", test::glyph_strip(widths, 5)));
+            load_font((folder / "font.ppm").c_str());
+        }
+        build_gem_lists();
+        ASSERT_TRUE(recording::recording.errors.empty()) << recording::recording.errors.front();
+
+        srandom(1);
+        new_game();
+        for (int index = 0; index < board_cells; ++index) {
+            Cell& cell = board[index];
+            std::memset(&cell, 0, sizeof cell);
+            cell.kind = index % gem_kinds;
+            cell.axis[1] = 1.0f;
+            cell.life = 1.0f;
+        }
+        hover_col = hover_row = -1;
+        std::memset(score_table, 0, sizeof score_table);
+    }
+
+    Cell& cell(int row, int column) { return board[row * board_size + column]; }
+
+    // Draws one frame and reads it back.
+    void draw()
+    {
+        recording::recording.draws.clear();
+        recording::recording.clears.clear();
+        test::swaps.clear();
+        draw_frame();
+        const recording::Recording& r = recording::recording;
+        ASSERT_TRUE(r.errors.empty()) << r.errors.front();
+        draws = &r.draws;
+        texts = test::texts_drawn(r.draws, camera);
+        gems = test::gems_drawn(r.draws, camera);
+    }
+
+    // The gem drawn with its centre at (x, y, z), or nullptr; adds a failure unless exactly one is.
+    const DrawnGem* gem_at(float x, float y, float z) const
+    {
+        const DrawnGem* found = nullptr;
+        int count = 0;
+        for (const DrawnGem& gem : gems) {
+            if (std::fabs(gem.centre[0] - x) < 1e-4f && std::fabs(gem.centre[1] - y) < 1e-4f &&
+                std::fabs(gem.centre[2] - z) < 1e-4f) {
+                found = &gem;
+                ++count;
+            }
+        }
+        EXPECT_EQ(1, count) << "gems drawn at " << point_text({x, y, z});
+        return count == 1 ? found : nullptr;
+    }
+
+    // The one text reading text drawn on the line y, or nullptr; adds a failure unless exactly one is.
+    const DrawnText* text_on_line(const std::string& text, float y) const
+    {
+        const DrawnText* found = nullptr;
+        int count = 0;
+        for (const DrawnText& drawn : texts) {
+            if (drawn.text == text && std::fabs(drawn.y - y) < 1e-4f) {
+                found = &drawn;
+                ++count;
+            }
+        }
+        EXPECT_EQ(1, count) << "texts \"" << text << "\" drawn on the line y = " << y;
+        return count == 1 ? found : nullptr;
+    }
+
+    // The draw of the translucent panel over the board, or nullptr.
+    const Draw* panel() const
+    {
+        for (const Draw& draw : *draws)
+            if (draw.list == 0 && draw.primitive.mode == GL_QUADS && !draw.state.is_enabled(GL_TEXTURE_2D))
+                return &draw;
+        return nullptr;
+    }
+
+    Matrix camera;
+    const std::vector<Draw>* draws = nullptr;
+    std::vector<DrawnText> texts;
+    std::vector<DrawnGem> gems;
+};
+
+// How a text is anchored on its point.
+enum Anchor { START, CENTRE, END };
+
+void expect_text_at(const DrawnText* text, Anchor anchor, float x, float y, float z, const float* colour,
+                    const std::string& what)
+{
+    if (text == nullptr)
+        return;
+    const float at = anchor == START ? text->start : anchor == CENTRE ? text->centre() : text->end;
+    EXPECT_NEAR(x, at, 1e-4) << what << ": " << (anchor == START ? "starts" : anchor == CENTRE ? "centred" : "ends")
+                             << " at x";
+    EXPECT_NEAR(y, text->y, 1e-4) << what;
+    EXPECT_NEAR(z, text->z, 1e-4) << what;
+    EXPECT_TRUE(same_colour(colour, text->colour))
+        << what << ": expected colour " << colour_text(colour) << ", got " << colour_text(text->colour);
+}
+
+TEST_F(Frame, ClearsFirstSetsTheLightsUnderTheCameraAndPresentsTheWholeFrame)
+{
+    for (const GameMode mode : {MODE_PLAY, MODE_OVER, MODE_NAME_ENTRY}) {
+        game_mode = mode;
+        draw();
+        const recording::Recording& r = recording::recording;
+        const std::string what = "mode " + std::to_string(mode);
+        ASSERT_EQ(1u, r.clears.size()) << what;
+        EXPECT_EQ(static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT), r.clears[0].mask) << what;
+        EXPECT_EQ(0u, r.clears[0].draws_before) << what << ": cleared before anything is drawn";
+        EXPECT_EQ(std::vector<std::size_t>{r.draws.size()}, test::swaps) << what << ": presented once, after the last draw";
+
+        // Directional lights: the camera's move leaves their directions as given.
+        const float positions[3][4] = {{-2, 4, 4, 0}, {22, 2, 4, 0}, {0, 0, 4, 0}};
+        for (int light = 0; light < 3; ++light)
+            EXPECT_TRUE(same_colour(positions[light], r.lights[light].position))
+                << what << ": light " << light << " at " << colour_text(r.lights[light].position);
+
+        // What every frame leaves for the next.
+        EXPECT_FALSE(r.state.is_enabled(GL_BLEND)) << what;
+        EXPECT_TRUE(r.state.is_enabled(GL_DEPTH_TEST)) << what;
+        EXPECT_FALSE(r.state.is_enabled(GL_TEXTURE_2D)) << what;
+        EXPECT_FALSE(r.state.is_enabled(GL_LIGHT2)) << what;
+        EXPECT_TRUE(r.state.is_enabled(GL_LIGHT0) && r.state.is_enabled(GL_LIGHT1)) << what;
+        EXPECT_EQ(static_cast<GLenum>(GL_ONE), r.state.blend_source) << what;
+        EXPECT_EQ(static_cast<GLenum>(GL_ONE), r.state.blend_destination) << what;
+        EXPECT_EQ(camera, r.state.modelview) << what << ": the camera matrix again";
+    }
+}
+
+TEST_F(Frame, DrawsEveryGemOnItsSquareRaisedByItsDropFlyingOutAsItVanishesTurnedByItsAngle)
+{
+    struct Case {
+        int row, column;
+        float life, drop, angle;
+        float x, y, z;   // world position of the gem's centre
+        const char* what;
+    };
+    const Case cases[] = {
+        {0, 0, 1.0f, 0.0f, 0.0f, -3.16f, 6.16f, 0.0f, "top left"},
+        {0, 7, 1.0f, 0.0f, 90.0f, 9.16f, 6.16f, 0.0f, "top right, turned a quarter"},
+        {7, 0, 1.0f, 0.0f, 33.75f, -3.16f, -6.16f, 0.0f, "bottom left"},
+        {7, 7, 1.0f, 0.0f, 723.0f, 9.16f, -6.16f, 0.0f, "bottom right, turned twice and more"},
+        {5, 1, 1.0f, 2.5f, 0.0f, -1.4f, 1.76f, 0.0f, "dropping from 2.5 squares up"},
+        {3, 5, 0.999f, 0.0f, 0.0f, 5.64f, 0.88f, 0.05f, "doomed"},
+        {2, 3, 0.3f, 0.0f, 0.0f, 2.12f, 2.64f, 35.0f, "vanishing, at the near plane"},
+        {2, 4, 0.0f, 0.0f, 0.0f, 3.88f, 2.64f, 50.0f, "empty, behind the eye"},
+    };
+    for (const Case& c : cases) {
+        Cell& gem = cell(c.row, c.column);
+        gem.life = c.life;
+        gem.drop = c.drop;
+        gem.angle = c.angle;
+    }
+    game_mode = MODE_PLAY;
+    draw();
+    EXPECT_EQ(static_cast<std::size_t>(board_cells), gems.size()) << "one solid per square";
+    for (const Case& c : cases) {
+        const DrawnGem* gem = gem_at(c.x, c.y, c.z);
+        if (gem == nullptr) {
+            ADD_FAILURE() << c.what;
+            continue;
+        }
+        EXPECT_EQ(cell(c.row, c.column).kind, gem->kind) << c.what;
+        const Matrix expected = recording::multiply(
+            camera, recording::multiply(recording::translation(c.x, c.y, c.z), recording::rotation(c.angle, 0, 1, 0)));
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(expected[i], gem->modelview[i], 1e-4) << c.what << ": element " << i;
+    }
+    // The near plane lies 5 units in front of the eye, the board 40.
+    const DrawnGem* vanishing = gem_at(2.12f, 2.64f, 35.0f);
+    ASSERT_NE(vanishing, nullptr);
+    EXPECT_NEAR(-5.0f, vanishing->modelview[14], 1e-4) << "eye depth of the vanishing gem";
+
+    // Resting and falling gems are added onto the picture, lit, without a depth test.
+    for (const DrawnGem& gem : gems) {
+        EXPECT_TRUE(gem.state.is_enabled(GL_BLEND)) << "gem at " << point_text(gem.centre);
+        EXPECT_EQ(static_cast<GLenum>(GL_ONE), gem.state.blend_source);
+        EXPECT_EQ(static_cast<GLenum>(GL_ONE), gem.state.blend_destination);
+        EXPECT_FALSE(gem.state.is_enabled(GL_DEPTH_TEST)) << "gem at " << point_text(gem.centre);
+        EXPECT_TRUE(gem.state.is_enabled(GL_LIGHTING) && gem.state.is_enabled(GL_LIGHT0) &&
+                    gem.state.is_enabled(GL_LIGHT1))
+            << "gem at " << point_text(gem.centre);
+    }
+}
+
+TEST_F(Frame, SwappingGemsSlideHomeBowingOutOfTheBoardOpaqueAndDepthTested)
+{
+    // At step 10 of 19 a gem is 1.76 × cos(45°) = 1.2445 from its square towards the square its
+    // gem comes from, and 1.76 out of the board: the first of the two met row by row towards
+    // the viewer, the second away.
+    struct Mover {
+        int row, column;
+        float dx, dy;   // towards the square it comes from, upward positive
+        float x, y, z;
+    };
+    const struct {
+        const char* what;
+        Mover first, second;
+    } cases[] = {
+        {"across", {4, 5, 1, 0, 6.8845f, -0.88f, 1.76f}, {4, 6, -1, 0, 6.1555f, -0.88f, -1.76f}},
+        {"down", {3, 2, 0, -1, 0.36f, -0.3645f, 1.76f}, {4, 2, 0, 1, 0.36f, 0.3645f, -1.76f}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        for (const Mover& mover : {c.first, c.second}) {
+            Cell& gem = cell(mover.row, mover.column);
+            gem.swap_dx = mover.dx;
+            gem.swap_dy = mover.dy;
+            gem.swap_step = 10;
+        }
+        draw();
+        for (const Mover& mover : {c.first, c.second}) {
+            const DrawnGem* gem = gem_at(mover.x, mover.y, mover.z);
+            if (gem == nullptr) {
+                ADD_FAILURE() << c.what << ": the gem of row " << mover.row << ", column " << mover.column;
+                continue;
+            }
+            EXPECT_EQ(cell(mover.row, mover.column).kind, gem->kind) << c.what;
+            EXPECT_FALSE(gem->state.is_enabled(GL_BLEND)) << c.what << ": opaque";
+            EXPECT_TRUE(gem->state.is_enabled(GL_DEPTH_TEST)) << c.what << ": depth-tested";
+        }
+        int blended = 0;
+        for (const DrawnGem& gem : gems)
+            blended += gem.state.is_enabled(GL_BLEND) && !gem.state.is_enabled(GL_DEPTH_TEST);
+        EXPECT_EQ(board_cells - 2, blended) << c.what << ": the other gems are blended as ever";
+    }
+}
+
+TEST_F(Frame, DrawsEachKindAsItsSolidInItsColour)
+{
+    const float colours[gem_kinds][4] = {
+        {0.2f, 0.2f, 1.0f, 1.0f},   // blue
+        {1.0f, 0.5f, 0.0f, 1.0f},   // orange
+        {1.0f, 1.0f, 0.0f, 1.0f},   // yellow
+        {1.0f, 0.0f, 1.0f, 1.0f},   // magenta
+        {0.0f, 0.8f, 0.2f, 1.0f},   // green
+        {0.8f, 0.1f, 0.0f, 1.0f},   // red
+        {1.0f, 1.0f, 1.0f, 1.0f},   // white
+    };
+    draw();
+    ASSERT_EQ(static_cast<std::size_t>(board_cells), gems.size());
+    for (int index = 0; index < board_cells; ++index) {
+        const int row = index / board_size, column = index % board_size;
+        const DrawnGem* gem = gem_at(1.76f * column - 3.16f, 6.16f - 1.76f * row, 0.0f);
+        if (gem == nullptr)
+            continue;
+        const int kind = board[index].kind;
+        EXPECT_EQ(kind, gem->kind) << "row " << row << ", column " << column << ": the solid of its kind";
+        const recording::Material& material = gem->state.front;
+        EXPECT_TRUE(same_colour(colours[kind], material.ambient) && same_colour(colours[kind], material.diffuse))
+            << "kind " << kind << ": expected " << colour_text(colours[kind]) << ", got "
+            << colour_text(material.diffuse);
+        EXPECT_TRUE(same_colour(white, material.specular)) << "kind " << kind << ": white highlights";
+        EXPECT_EQ(25.0f, material.shininess) << "kind " << kind;
+    }
+    for (const Draw& draw : *draws)
+        EXPECT_NE(list_base + point_ring_slot, draw.list) << "the ring of points is never drawn";
+}
+
+TEST_F(Frame, LightsOnlyTheHoveredGemWhileAGameIsPlayed)
+{
+    const struct {
+        GameMode mode;
+        int col, row;
+        bool lit;   // the gem of (row, col) is lit by the third light
+    } cases[] = {
+        {MODE_PLAY, 3, 2, true},
+        {MODE_PLAY, 0, 7, true},
+        {MODE_PLAY, 8, 2, false},   // right of the board
+        {MODE_PLAY, 3, -1, false},  // above it
+        {MODE_OVER, 3, 2, false},
+        {MODE_NAME_ENTRY, 3, 2, false},
+    };
+    for (const auto& c : cases) {
+        game_mode = c.mode;
+        hover_col = c.col;
+        hover_row = c.row;
+        draw();
+        const std::string what = "mode " + std::to_string(c.mode) + ", pointer over column " + std::to_string(c.col) +
+                                 ", row " + std::to_string(c.row);
+        const DrawnGem* hovered = nullptr;
+        if (c.lit) {
+            hovered = gem_at(1.76f * c.col - 3.16f, 6.16f - 1.76f * c.row, 0.0f);
+            ASSERT_NE(hovered, nullptr) << what;
+        }
+        for (std::size_t index = 0; index < draws->size(); ++index) {
+            const bool of_hovered = hovered && index >= hovered->first_draw && index <= hovered->last_draw;
+            EXPECT_EQ(of_hovered, (*draws)[index].state.is_enabled(GL_LIGHT2)) << what << ", draw " << index;
+        }
+    }
+}
+
+TEST_F(Frame, ScoreLabelsSinkAndDimAsTheyFade)
+{
+    popups[0] = {1.0f, 2.0f, 0.0f, 0.5f, 7};
+    popups[3] = {-2.0f, 0.0f, 0.0f, 1.0f, 12};
+    popups[5] = {4.0f, 4.0f, 0.0f, 0.0f, 99};   // faded out: a free slot
+    draw();
+    const float half[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    expect_text_at(text_on_line("+7", 1.5f), CENTRE, 1.0f, 1.5f, 0.0f, half, "a label at half brightness");
+    expect_text_at(text_on_line("+12", 0.0f), CENTRE, -2.0f, 0.0f, 0.0f, white, "a new label");
+    EXPECT_TRUE(test::texts_reading(texts, "+99").empty()) << "a faded label is not drawn";
+}
+
+TEST_F(Frame, ScorePanelShowsTheFiguresAndTheChainOrTheEndOfTheGame)
+{
+    const struct {
+        GameMode mode;
+        float chain_alpha;
+        bool chain, game_over;
+    } cases[] = {
+        {MODE_PLAY, 0.4f, true, false},
+        {MODE_PLAY, 0.0f, false, false},
+        {MODE_OVER, 0.4f, false, true},
+        {MODE_NAME_ENTRY, 0.4f, false, true},
+    };
+    for (const auto& c : cases) {
+        game_mode = c.mode;
+        score = 1234;
+        level = 3;
+        move_count = 5;
+        chain_points = 9;
+        chain_alpha = c.chain_alpha;
+        draw();
+        const std::string what = "mode " + std::to_string(c.mode) + ", chain label at " + std::to_string(c.chain_alpha);
+        expect_text_at(text_on_line("1234", 5.0f), END, -3.7f, 5.0f, 8.0f, red, what + ", the score");
+        expect_text_at(text_on_line("3", 3.95f), END, -3.7f, 3.95f, 8.0f, red, what + ", the level");
+        expect_text_at(text_on_line("5", 2.9f), END, -3.7f, 2.9f, 8.0f, red, what + ", the moves");
+        expect_text_at(text_on_line("Score", 5.0f), START, -8.0f, 5.0f, 8.0f, red, what);
+        expect_text_at(text_on_line("Level", 3.95f), START, -8.0f, 3.95f, 8.0f, red, what);
+        expect_text_at(text_on_line("Moves", 2.9f), START, -8.0f, 2.9f, 8.0f, red, what);
+        const float dim[4] = {c.chain_alpha, c.chain_alpha, c.chain_alpha, c.chain_alpha};
+        if (c.chain)
+            expect_text_at(text_on_line("+9", 1.85f), CENTRE, -5.85f, 1.85f, 8.0f, dim, what + ", the chain");
+        else
+            EXPECT_TRUE(test::texts_reading(texts, "+9").empty()) << what << ": no chain label";
+        if (c.game_over)
+            expect_text_at(text_on_line("Game Over", -0.775f), START, -8.0f, -0.775f, 8.0f, red, what);
+        else
+            EXPECT_TRUE(test::texts_reading(texts, "Game Over").empty()) << what;
+    }
+}
+
+TEST_F(Frame, ClockWhilePlayingPanelTableAndOrnamentOtherwise)
+{
+    int kind_1_squares = 0;
+    for (const Cell& gem : board)
+        kind_1_squares += gem.kind == 1;
+    for (const GameMode mode : {MODE_PLAY, MODE_OVER, MODE_NAME_ENTRY}) {
+        game_mode = mode;
+        const float angle_before = ornament_angle;
+        draw();
+        const bool playing = mode == MODE_PLAY;
+        const std::string what = "mode " + std::to_string(mode);
+        int dials = 0, stars = 0, cubes = 0;
+        for (const Draw& draw : *draws) {
+            const bool dial = draw.list == 0 && draw.primitive.mode == GL_TRIANGLE_FAN;
+            dials += dial;
+            stars += draw.list == list_base + star_slot;
+            if (dial || draw.list == list_base + star_slot) {
+                EXPECT_FALSE(draw.state.is_enabled(GL_BLEND)) << what << ": the clock is opaque";
+                EXPECT_TRUE(draw.state.is_enabled(GL_DEPTH_TEST)) << what << ": the clock is depth-tested";
+            }
+        }
+        for (const DrawnGem& gem : gems) {
+            if (gem.kind == 1 && gem.centre[2] > 5.0f) {
+                ++cubes;
+                EXPECT_FALSE(gem.state.is_enabled(GL_BLEND)) << what << ": the ornament is opaque";
+                EXPECT_TRUE(gem.state.is_enabled(GL_DEPTH_TEST)) << what << ": the ornament is depth-tested";
+            }
+        }
+        EXPECT_EQ(playing ? 1 : 0, dials) << what << ": the dial";
+        EXPECT_EQ(playing, stars > 0) << what << ": the star";
+        EXPECT_EQ(playing ? 0 : 36, cubes) << what << ": the ornament's cubes";
+        EXPECT_EQ(board_cells + (playing ? 0 : 36), static_cast<int>(gems.size())) << what;
+        EXPECT_EQ(kind_1_squares + cubes, [&] {
+            int calls = 0;
+            for (const DrawnGem& gem : gems)
+                calls += gem.kind == 1;
+            return calls;
+        }()) << what;
+        EXPECT_EQ(angle_before + (playing ? 0.0f : 1.0f), ornament_angle) << what << ": the ornament turns per frame";
+        EXPECT_EQ(playing, panel() == nullptr) << what << ": the panel over the board";
+        EXPECT_EQ(playing, test::texts_reading(texts, "Rank").empty()) << what << ": the table";
+    }
+}
+
+TEST_F(Frame, DarkensTheBoardUnderTheTableWithATranslucentPanel)
+{
+    game_mode = MODE_OVER;
+    draw();
+    const Draw* quad = panel();
+    ASSERT_NE(quad, nullptr);
+    std::vector<test::Point> corners;
+    for (const auto& vertex : quad->primitive.vertices)
+        corners.push_back(test::world_of(quad->state.modelview, camera, vertex.position));
+    const std::vector<test::Point> expected = {{-3.5f, 5.7f, 8.0f}, {-3.5f, -5.7f, 8.0f}, {8.2f, -5.7f, 8.0f}, {8.2f, 5.7f, 8.0f}};
+    ASSERT_EQ(4u, corners.size());
+    for (std::size_t i = 0; i < 4; ++i)
+        for (int axis = 0; axis < 3; ++axis)
+            EXPECT_NEAR(expected[i][axis], corners[i][axis], 1e-4) << "corner " << i;
+    for (const recording::Triangle& triangle : recording::triangles_of(quad->primitive)) {
+        const float ax = triangle.corner[1][0] - triangle.corner[0][0], ay = triangle.corner[1][1] - triangle.corner[0][1];
+        const float bx = triangle.corner[2][0] - triangle.corner[0][0], by = triangle.corner[2][1] - triangle.corner[0][1];
+        EXPECT_GT(ax * by - ay * bx, 0.0f) << "the panel faces the viewer";
+    }
+    const float translucent_black[4] = {0, 0, 0, 0.5f};
+    EXPECT_TRUE(same_colour(translucent_black, quad->state.front.diffuse)) << colour_text(quad->state.front.diffuse);
+    EXPECT_TRUE(quad->state.is_enabled(GL_BLEND));
+    EXPECT_EQ(static_cast<GLenum>(GL_SRC_ALPHA), quad->state.blend_source);
+    EXPECT_EQ(static_cast<GLenum>(GL_ONE_MINUS_SRC_ALPHA), quad->state.blend_destination);
+    EXPECT_FALSE(quad->state.is_enabled(GL_LIGHT0) || quad->state.is_enabled(GL_LIGHT1)) << "unlit by the scene's lights";
+
+    // Over every gem, under the table; the scene's lights are off for the panel alone.
+    const std::size_t at = static_cast<std::size_t>(quad - draws->data());
+    for (const DrawnGem& gem : gems) {
+        if (gem.centre[2] < 5.0f) {
+            EXPECT_LT(gem.last_draw, at) << "a gem drawn over the panel at " << point_text(gem.centre);
+        }
+    }
+    const std::vector<DrawnText> header = test::texts_reading(texts, "Rank");
+    ASSERT_EQ(1u, header.size());
+    EXPECT_GT(header[0].first_draw, at) << "the table is drawn over the panel";
+    for (std::size_t index = 0; index < draws->size(); ++index) {
+        if (index != at) {
+            EXPECT_TRUE((*draws)[index].state.is_enabled(GL_LIGHT0) && (*draws)[index].state.is_enabled(GL_LIGHT1))
+                << "draw " << index;
+        }
+    }
+}
+
+TEST_F(Frame, TableShowsTenRowsFromItsTopWithThePlayersRowInRed)
+{
+    const struct {
+        const char* what;
+        GameMode mode;
+        int top, row;
+        const char* name;   // of the player's row, if not the usual
+        int red;            // the row shown in red, -1 for none
+        const char* shown;  // its name as shown
+    } cases[] = {
+        {"the player's row", MODE_OVER, 0, 2, nullptr, 2, "Pc"},
+        {"a name being typed", MODE_NAME_ENTRY, 0, 2, nullptr, 2, "Pc>"},
+        {"no row of the player's", MODE_OVER, 0, -1, nullptr, -1, nullptr},
+        {"the player's row below the ten shown", MODE_OVER, 0, 12, nullptr, -1, nullptr},
+        {"a full name being typed, lower down", MODE_NAME_ENTRY, 5, 7, "Abcdefghijk", 2, "Abcdefghijk>"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        for (int index = 0; index < table_rows; ++index) {
+            ScoreEntry& entry = score_table[index];
+            std::snprintf(entry.name, sizeof entry.name, "P%c", 'a' + index % 26);
+            entry.score = 5000 - 10 * index;
+            entry.level = 1 + index % 4;
+        }
+        if (c.name)
+            std::snprintf(score_table[c.row].name, sizeof score_table[c.row].name, "%s", c.name);
+        game_mode = c.mode;
+        table_top = c.top;
+        table_row = c.row;
+        draw();
+
+        expect_text_at(text_on_line("Rank", 4.2f), CENTRE, -2.0f, 4.2f, 8.0f, grey, std::string(c.what) + ", header");
+        expect_text_at(text_on_line("Name", 4.2f), START, -0.7f, 4.2f, 8.0f, grey, std::string(c.what) + ", header");
+        expect_text_at(text_on_line("Score", 4.2f), CENTRE, 4.3f, 4.2f, 8.0f, grey, std::string(c.what) + ", header");
+        expect_text_at(text_on_line("Level", 4.2f), CENTRE, 6.8f, 4.2f, 8.0f, grey, std::string(c.what) + ", header");
+        for (int k = 0; k < table_shown; ++k) {
+            const ScoreEntry& entry = score_table[c.top + k];
+            const float y = 4.2f - 0.9f * (k + 1);
+            const bool own = k == c.red;
+            const float* colour = own ? red : grey;
+            const std::string row = std::string(c.what) + ", shown row " + std::to_string(k);
+            expect_text_at(text_on_line(std::to_string(c.top + k + 1) + ".", y), CENTRE, -2.0f, y, 8.0f, colour, row);
+            expect_text_at(text_on_line(own ? c.shown : entry.name, y), START, -0.7f, y, 8.0f, colour, row);
+            expect_text_at(text_on_line(std::to_string(entry.score), y), CENTRE, 4.3f, y, 8.0f, colour, row);
+            expect_text_at(text_on_line(std::to_string(entry.level), y), CENTRE, 6.8f, y, 8.0f, colour, row);
+        }
+        int cursors = 0;
+        for (const DrawnText& text : texts)
+            cursors += text.text.find('>') != std::string::npos;
+        EXPECT_EQ(c.shown && std::string(c.shown).back() == '>' ? 1 : 0, cursors) << c.what << ": cursors shown";
+        EXPECT_TRUE(c.name == nullptr || std::string(score_table[c.row].name) == c.name)
+            << c.what << ": the stored name is left as it was";
+    }
+}
+
+}  // namespace
+}  // namespace quarzil
