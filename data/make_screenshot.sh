@@ -4,9 +4,10 @@
 #
 #     bash data/make_screenshot.sh docs/screenshot.png [GAME]
 #
-# GAME is the game's binary, /usr/local/bin/quarzil when not given. Needs Xvfb, xdotool,
-# xdpyinfo and ImageMagick's import and identify. The game runs with a home directory of its own, so no
-# high-score file of yours is read or written, and with SDL's dummy audio driver.
+# GAME is the game's binary, /usr/games/quarzil (the Debian package's) when not given. Needs
+# Xvfb, xdotool, xdpyinfo and ImageMagick's import and identify. The game runs with a home
+# directory of its own, so no high-score file of yours is read or written, and with SDL's dummy
+# audio driver.
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
@@ -14,7 +15,7 @@ if [ $# -lt 1 ] || [ $# -gt 2 ]; then
     exit 2
 fi
 out=$1
-game=${2:-/usr/local/bin/quarzil}
+game=${2:-/usr/games/quarzil}
 if [ ! -x "$game" ]; then
     echo "$0: $game is not an installed game binary" >&2
     exit 1

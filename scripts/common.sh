@@ -1,4 +1,5 @@
-# common.sh -- shared by the scripts: the project root, root rights, building and installing
+# common.sh -- shared by the scripts: the project root, root rights, and the Debian package:
+# its build dependencies, its build and its install
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
 
@@ -6,10 +7,65 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Configures and builds the normal build in build/release, then installs it under /usr/local,
-# where the game finds its data.
-build_and_install() {
-    cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$root/build/release" -j "$jobs"
-    as_root cmake --install "$root/build/release"
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# Installs those of the given Debian packages that are missing.
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        installed "$package" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The package is built from a copy of the source in build/package/quarzil-VERSION, so that the
+# build leaves the clone as it was; the .deb lands in build/package.
+version=$(sed -n '1s/^quarzil (\([^)]*\)).*/\1/p' "$root/debian/changelog")
+package_dir="$root/build/package"
+package_source="$package_dir/quarzil-$version"
+package_file="$package_dir/quarzil_${version}_$(dpkg --print-architecture).deb"
+symbols_file="$package_dir/quarzil-dbgsym_${version}_$(dpkg --print-architecture).deb"
+
+# Copies what git knows of the clone (its files, committed or not, and new files it does not
+# ignore), or, outside git, everything but build/.
+copy_source() {
+    rm -rf "$package_source"
+    mkdir -p "$package_source"
+    if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        (cd "$root" && git ls-files -z --cached --others --exclude-standard |
+            while IFS= read -r -d '' file; do [ -e "$file" ] && printf '%s\0' "$file"; done |
+            tar --null -T - -cf -) | tar -C "$package_source" -xf -
+    else
+        tar -C "$root" --exclude=./build -cf - . | tar -C "$package_source" -xf -
+    fi
+}
+
+# Installs what building the package needs, as its debian/control lists it, through apt
+# (apt adds build-essential).
+install_build_dependencies() {
+    copy_source
+    if command -v dpkg-checkbuilddeps >/dev/null && (cd "$package_source" && dpkg-checkbuilddeps 2>/dev/null); then
+        return 0
+    fi
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -qq "$package_source"
+}
+
+# Builds build/package/quarzil_VERSION_ARCH.deb from a fresh copy of the source; its build runs
+# the unit tests.
+build_package() {
+    copy_source
+    rm -f "$package_dir"/quarzil_* "$package_dir"/quarzil-dbgsym_*
+    (cd "$package_source" && DEB_BUILD_OPTIONS="parallel=$jobs ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc -b)
+}
+
+# Installs the package built (and any other .deb given), through apt, so that apt knows every
+# file of it; a package of the same version as the one installed replaces it.
+install_package() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$package_file" "$@"
 }

@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# play.sh -- sets everything up, builds and installs Quarzil, and starts it. On a machine
-# without a display it plays a moment in a virtual X server and saves a screenshot instead.
+# play.sh -- builds Quarzil's Debian package, installs it through apt and starts the game. On a
+# machine without a display it plays a moment in a virtual X server and saves a screenshot
+# instead. Run it again after a change: it builds and installs the package anew.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-bash "$root/scripts/setup.sh"
-build_and_install
+install_build_dependencies
+build_package
+install_package
+echo "Quarzil $version is installed as the Debian package quarzil; sudo apt remove quarzil removes it."
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    exec /usr/local/bin/quarzil
+game=/usr/games/quarzil
+if [ -x /usr/local/bin/quarzil ]; then
+    echo "Note: a Quarzil installed under /usr/local with cmake comes first on the PATH;" \
+        "scripts/uninstall.sh in the clone it was built from removes it."
+fi
+
+if [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1; then
+    exec "$game"
 fi
 
 echo "No display here: playing Quarzil for a moment in a virtual X server (Xvfb) instead."
+install_missing xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri
 screenshot="$root/quarzil-screenshot.png"
-bash "$root/data/make_screenshot.sh" "$screenshot"
+bash "$root/data/make_screenshot.sh" "$screenshot" "$game"
 echo "Quarzil ran and played a moment; screenshot: $screenshot"

@@ -16,6 +16,8 @@ packages=(
     sway grim wtype libegl1                     # playing and testing on Wayland: a headless compositor,
                                                 # its screenshots, typed keys, OpenGL through EGL
     libwayland-dev                              # the tests' virtual pointer (wayland-client, wayland-scanner)
+    strace                                      # killing the game in the middle of a save
+    dpkg-dev debhelper lintian autopkgtest      # building, checking and testing the Debian package
 )
 
 as_root() {

@@ -1,14 +1,33 @@
 #!/usr/bin/env bash
-# test.sh -- sets everything up, builds and installs Quarzil and runs every test: the unit tests
-# and the game played in a virtual X server, then the unit tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, the sound ring under ThreadSanitizer, and the file readers
-# under libFuzzer
+# test.sh -- sets everything up and runs every test. It builds the Debian package as the play
+# command does (the package build runs the unit tests), checks it with lintian, installs it and
+# runs its own test (autopkgtest); then builds the project once more with the package's layout,
+# for the unit tests, the end-to-end tests, which play the packaged game, and the unit tests
+# under Valgrind; then the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# the sound ring under ThreadSanitizer, and the file readers under libFuzzer
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 bash "$root/scripts/setup.sh"
 
-build_and_install
+install_build_dependencies
+build_package
+ls -l "$package_file"
+# Errors and warnings fail; an override must carry its reason beside it in debian/.
+lintian --fail-on error,warning --display-level ">=warning" "$package_file" "$symbols_file"
+echo "lintian: no errors and no warnings on $(basename "$package_file")"
+# With the game's symbols (the package's debug symbols), by which the hostile and soak tests
+# read the stripped game's memory.
+install_package "$symbols_file"
+# The package's own test, run on this machine by autopkgtest's null runner, from a clean copy of
+# the source.
+copy_source
+autopkgtest --no-built-binaries "$package_source" -- null
+
+# The same layout as the package's, so that the end-to-end tests play the packaged game.
+cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+    -DCMAKE_INSTALL_BINDIR=games -DQUARZIL_DATADIR=share/games/quarzil
+cmake --build "$root/build/release" -j "$jobs"
 ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
 
 cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DQUARZIL_SANITIZE=address -DQUARZIL_BENCHMARKS=OFF

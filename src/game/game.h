@@ -183,9 +183,17 @@ extern char player_name[name_capacity];      // the name typed last
 void score_path(char* buffer);
 // Reads the table from the score file; rows that cannot be read are free.
 void load_scores();
-// Writes the table to the score file, replacing the old file only once the new one
-// is complete on disk; on any failure the old file stays as it was.
+// Writes the table to the score file, replacing the old file only once the new one is complete
+// on disk. When another copy of the game has changed the file since this run last read or wrote
+// it, the rows this run entered since then are merged into the file's rows instead, and the
+// merged table is shown. A save that fails says so in one line on standard error and leaves
+// the old file as it was. Without a path (HOME unset, empty or too long) nothing is written.
 void save_scores();
+// Where a score goes in table: below every row whose score is at least as high, counting from
+// the bottom; table_rows when it does not make the table.
+int table_place(const ScoreEntry (&table)[table_rows], int score_value);
+// Moves rows place..98 of table down by one (row 99 drops out) and puts entry at place (0..99).
+void insert_row(ScoreEntry (&table)[table_rows], int place, const ScoreEntry& entry);
 // Ends the game: places the score in the table and enters name entry when it qualifies.
 void end_game();
 // Edits the name of row table_row by one key (backspace, Enter or a character to append).

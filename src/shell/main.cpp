@@ -81,6 +81,8 @@ int main()
     sigemptyset(&alarm_signal);
     sigaddset(&alarm_signal, SIGALRM);
     pthread_sigmask(SIG_BLOCK, &alarm_signal, nullptr);
+    // From here on a hang-up ends the game in order and the table is written.
+    catch_hang_up();
 
     load_scores();
     timeval now;

@@ -25,6 +25,15 @@ extern int window_height;
 // The SIGALRM handler: installs itself again, then counts one tick. Nothing else.
 void on_alarm(int signal_number);
 
+// Set by on_hang_up; the loop turns it into a quit at the top of its next pass, so that a closed
+// terminal or a logout ends the game in order, the table written, as Escape does.
+extern std::atomic<bool> hang_up_received;
+// The SIGHUP handler: sets hang_up_received. Nothing else.
+void on_hang_up(int signal_number);
+// Installs on_hang_up for SIGHUP, unless the game was started with SIGHUP ignored (nohup).
+// SIGTERM and SIGINT need nothing of the game: SDL turns them into its quit event.
+void catch_hang_up();
+
 // The seed for srandom: the wall clock in milliseconds since the epoch, truncated to 32 bits.
 unsigned seed_from_time(const timeval& now);
 
@@ -40,7 +49,7 @@ struct LoopHooks {
 // Takes every pending tick with one atomic exchange, waiting first when there is none.
 int take_pending_ticks(void (*wait)());
 // One pass: quit check, ticks (skipped while paused), frame, keys, event drain.
-// Returns false, having done nothing, when quit_requested was set.
+// Returns false, having done nothing, when quit_requested was set or a hang-up was received.
 bool run_loop_pass(const LoopHooks& hooks);
 
 // ---------------------------------------------------------------------------

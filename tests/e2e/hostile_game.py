@@ -79,12 +79,27 @@ def unprivileged_ids():
 _symbols = {}
 
 
+def symbol_file():
+    """The file holding the game's symbol table: the binary, or for a binary stripped as a Debian
+    package ships it, its detached debug file (from the package quarzil-dbgsym), found by the
+    binary's build ID as a debugger finds it."""
+    notes = subprocess.run(["readelf", "-n", BINARY], capture_output=True, text=True, timeout=30).stdout
+    for line in notes.splitlines():
+        if "Build ID:" in line:
+            build_id = line.split("Build ID:")[1].strip()
+            debug_file = "/usr/lib/debug/.build-id/%s/%s.debug" % (build_id[:2], build_id[2:])
+            listing = subprocess.run(["nm", BINARY], capture_output=True, text=True, timeout=30)
+            if not listing.stdout.strip() and os.path.exists(debug_file):
+                return debug_file
+    return BINARY
+
+
 def symbol(name):
     """The address (relative to the executable's load address) and size of a global, e.g.
     "quarzil::board", from the game's symbol table."""
     if not _symbols:
-        listing = subprocess.run(["nm", "-C", "-S", "--defined-only", BINARY], capture_output=True, text=True,
-                                 check=True, timeout=30).stdout
+        listing = subprocess.run(["nm", "-C", "-S", "--defined-only", symbol_file()], capture_output=True,
+                                 text=True, check=True, timeout=30).stdout
         for line in listing.splitlines():
             words = line.split(maxsplit=3)
             if len(words) == 4:
@@ -163,11 +178,15 @@ def table_of(text):
 
 def score_file_text(table):
     """The score file the game writes for a table: a name as "." when empty, and a blank, a
-    control byte, delete or a backslash in it as a backslash and two hex digits."""
+    control byte, delete or a backslash in it, or a full stop as its first byte, as a backslash
+    and two hex digits."""
+    def escaped(index, byte):
+        return byte <= 32 or byte == 127 or byte == 92 or (index == 0 and byte == 46)
+
     def encode(name):
         if not name:
             return "."
-        return "".join("\\%02x" % byte if byte <= 32 or byte == 127 or byte == 92 else chr(byte) for byte in name)
+        return "".join("\\%02x" % byte if escaped(index, byte) else chr(byte) for index, byte in enumerate(name))
     return "".join("%s %d %d\n" % (encode(name), score, level) for name, score, level in table)
 
 

@@ -1,11 +1,11 @@
 #!/usr/bin/python3
 """hostile_test.py -- starts the installed game where its files and surroundings work against it:
 no home directory, or one too long or read-only; a score file that is a directory, a named pipe,
-a link to /dev/zero, a gigabyte of garbage, or one the player may not write; the data directory
-missing or its files cut short. Every time, start-up ends as designed, with the high-score screen
-drawn, without waiting on a file, and a score file that was there keeps its bytes unless the
-game may and should replace it with its table. (display_environment_test.py starts the game
-without a display.)
+a link to /dev/zero, a gigabyte of garbage, or one the player may not read and write; the data
+directory missing or its files cut short. Every time, start-up ends as designed, with the
+high-score screen drawn, without waiting on a file, and a score file that was there keeps its
+bytes unless the game may and should replace it with its table; a save that cannot be made says
+so in one line. (display_environment_test.py starts the game without a display.)
 
     hostile_test.py [unittest options]
 
@@ -16,6 +16,7 @@ screenshots are those of harness.py, which also says which game is played.
 """
 import os
 import random
+import re
 import shutil
 import stat
 import sys
@@ -28,6 +29,7 @@ from hostile_game import FREE_TABLE, MODE_PLAY, Game, score_file_text, snapshot,
 
 DATA = window.DATA
 SCORE_FILE = ".quarzilscores"
+LOCK_FILE = ".quarzilscores.lock"   # beside the score file, made by the first save and kept
 SCORES = "ann 120 4\nbob 30 2\n"
 SOUND_FILES = ["row.raw", "drop.raw", "bigdrop.raw", "swap.raw", "gameover.raw", "alert.raw", "illegal.raw"]
 FONT_FILE = "bigfont.ppm"
@@ -132,6 +134,12 @@ class HostileCase(unittest.TestCase):
     def quit(self, game, case):
         self.assertEqual(game.quit(), 0, "%s: exit status after Escape; standard error: %r" % (case, game.stderr()))
 
+    def expect_failure_line(self, game, path, reason, case):
+        """Standard error holds the one line of a save that failed, naming the file and the reason
+        (a regular expression)."""
+        self.assertRegex(game.stderr(), r"\ACouldn't save the high scores to %s: %s\n\Z" % (re.escape(path), reason),
+                         "%s: standard error" % case)
+
     def expect_table(self, game, expected, case):
         table = game.memory.score_table()
         differences = ["row %d expected %r, got %r" % (row, want, got)
@@ -148,7 +156,7 @@ class HostileCase(unittest.TestCase):
             text = file.read()
         self.assertEqual(text.count("\n"), 100, "%s: lines in the score file" % case)
         self.assertEqual(text, score_file_text(table), "%s: the score file should hold the table" % case)
-        self.assertEqual(os.listdir(home), [SCORE_FILE], "%s: files in the home directory" % case)
+        self.assertEqual(sorted(os.listdir(home)), [SCORE_FILE, LOCK_FILE], "%s: files in the home directory" % case)
 
 
 class HomeTest(HostileCase):
@@ -175,6 +183,8 @@ class HomeTest(HostileCase):
                     self.expect_score_file(home, table, case)
                 else:
                     self.expect_unchanged(workdir, before, case)
+                # Without a usable HOME the table lives for this run only: nothing failed.
+                self.assertEqual(game.stderr(), "", "%s: standard error" % case)
 
     def test_read_only_home_keeps_the_score_file(self):
         home = self.make_home(SCORES)
@@ -190,6 +200,8 @@ class HomeTest(HostileCase):
         self.expect_table(game, table_of(SCORES), "read-only home")
         self.quit(game, "read-only home")
         self.expect_unchanged(home, before, "read-only home")
+        self.expect_failure_line(game, os.path.join(home, SCORE_FILE), ".*(Read-only file system|Permission denied)",
+                                 "read-only home")
 
 
 class ScoreFileTest(HostileCase):
@@ -215,6 +227,7 @@ class ScoreFileTest(HostileCase):
                 self.expect_table(game, FREE_TABLE, case)
                 self.quit(game, case)
                 self.expect_unchanged(home, before, case)
+                self.expect_failure_line(game, os.path.join(home, SCORE_FILE), "it is not a regular file", case)
                 self.assertTrue(stat.S_ISCHR(os.stat("/dev/zero").st_mode), "/dev/zero should stay a device")
 
     def test_gigabyte_score_file_is_read_no_further_than_its_first_mebibyte(self):
@@ -246,9 +259,11 @@ class ScoreFileTest(HostileCase):
                 self.quit(game, case)
                 self.expect_score_file(home, table, case)
 
-    def test_score_file_the_player_may_not_write_keeps_its_bytes(self):
-        # The player's own file, write-protected or unreadable, in the player's own home.
-        cases = [("write-protected", 0o444, table_of(SCORES)), ("unreadable", 0o000, FREE_TABLE)]
+    def test_score_file_the_player_may_not_read_and_write_keeps_its_bytes(self):
+        # The player's own file, write-protected, write-only or unreadable, in the player's own
+        # home: only a file the player may both read and write is replaced.
+        cases = [("write-protected", 0o444, table_of(SCORES)), ("write-only", 0o200, FREE_TABLE),
+                 ("unreadable", 0o000, FREE_TABLE)]
         owner = hostile_game.unprivileged_ids()
         for case, mode, expected in cases:
             with self.subTest(case):
@@ -259,6 +274,7 @@ class ScoreFileTest(HostileCase):
                 self.expect_table(game, expected, case)
                 self.quit(game, case)
                 self.expect_unchanged(home, before, case)
+                self.expect_failure_line(game, os.path.join(home, SCORE_FILE), "Permission denied", case)
 
 
 class DataDirectoryTest(HostileCase):

@@ -3,93 +3,41 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "scores_support.h"
+#include "support/scratch.h"
+
 namespace quarzil {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::read_file;
+using testing_support::write_file;
+using test::describe;
+using test::describe_status;
+using test::lines_of;
+using test::make_entry;
+using test::names_in;
+using test::run_in_child;
+using test::same_entry;
 
-ScoreEntry make_entry(const char* name, int score_value, int level_value)
-{
-    ScoreEntry entry{};
-    std::memcpy(entry.name, name, strnlen(name, name_capacity - 1));
-    entry.score = score_value;
-    entry.level = level_value;
-    return entry;
-}
-
-// A row as text, with unprintable bytes shown as \xhh, for failure messages.
-std::string describe(const ScoreEntry& entry)
-{
-    std::string text = "\"";
-    for (int i = 0; i < name_capacity && entry.name[i] != '\0'; ++i) {
-        const unsigned char c = static_cast<unsigned char>(entry.name[i]);
-        if (c >= 33 && c < 127) {
-            text += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            text += hex;
-        }
-    }
-    return text + "\" " + std::to_string(entry.score) + " " + std::to_string(entry.level);
-}
-
-bool same_entry(const ScoreEntry& a, const ScoreEntry& b)
-{
-    return std::memcmp(a.name, b.name, name_capacity) == 0 && a.score == b.score && a.level == b.level;
-}
-
-// Checks every row of score_table: the listed rows hold their entries, all others are free.
 void expect_table(const std::map<int, ScoreEntry>& expected, const std::string& label)
 {
-    const ScoreEntry free_row{};
-    for (int row = 0; row < table_rows; ++row) {
-        const auto found = expected.find(row);
-        const ScoreEntry& want = found == expected.end() ? free_row : found->second;
-        EXPECT_TRUE(same_entry(score_table[row], want))
-            << label << ", row " << row << ": expected " << describe(want) << ", got "
-            << describe(score_table[row]);
-    }
-}
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void write_file(const std::string& path, const std::string& content)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << content;
-}
-
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    test::expect_rows(score_table, expected, label);
 }
 
 // Everything under a directory, not following links: kind and content (or link target).
@@ -110,75 +58,7 @@ std::map<std::string, std::string> snapshot(const std::string& directory)
     return tree;
 }
 
-std::vector<std::string> names_in(const std::string& directory)
-{
-    std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(directory)) names.push_back(item.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Runs body in a child process that is killed after ten seconds; returns the wait status.
-// The child exits 0 when body returns true.
-int run_in_child(const std::function<bool()>& body)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(10);
-        _exit(body() ? 0 : 1);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    return status;
-}
-
-std::string describe_status(int status)
-{
-    if (WIFEXITED(status)) return "exit " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
-    return "status " + std::to_string(status);
-}
-
-// Each test runs with HOME naming a fresh empty directory and the table globals at their
-// start-up values; HOME and the working directory are restored afterwards.
-class HighScores : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char directory[] = "/tmp/quarzil_scores_XXXXXX";
-        ASSERT_NE(mkdtemp(directory), nullptr);
-        home = directory;
-        const char* const old_home = std::getenv("HOME");
-        had_home = old_home != nullptr;
-        if (had_home) saved_home = old_home;
-        saved_directory = fs::current_path();
-        setenv("HOME", home.c_str(), 1);
-        std::memset(score_table, 0, sizeof score_table);
-        std::memset(player_name, 0, sizeof player_name);
-        table_row = -1;
-        table_top = 0;
-        game_mode = MODE_OVER;
-        score = 0;
-        level = 1;
-    }
-
-    void TearDown() override
-    {
-        fs::current_path(saved_directory);
-        if (had_home)
-            setenv("HOME", saved_home.c_str(), 1);
-        else
-            unsetenv("HOME");
-        fs::remove_all(home);
-    }
-
-    std::string score_file() const { return home + "/.quarzilscores"; }
-
-    std::string home;
-    std::string saved_home;
-    bool had_home = false;
-    fs::path saved_directory;
-};
+class HighScores : public test::ScoresTest {};
 
 // --- end_game -------------------------------------------------------------------------
 
@@ -295,8 +175,8 @@ TEST_F(HighScores, NameEntryEditsTheRowAndPlayerName)
 TEST_F(HighScores, EnterAcceptsThePrefilledNameAndSaves)
 {
     for (const unsigned enter : {10u, 13u}) {
-        std::memset(score_table, 0, sizeof score_table);
         fs::remove(score_file());
+        load_scores();
         enter_first_row("zed");
         name_entry_key(enter);
         EXPECT_EQ(game_mode, MODE_OVER) << "key " << enter;
@@ -371,9 +251,10 @@ TEST_F(HighScores, LoadReadsWhatItCanAndLeavesTheRestFree)
         {"a word longer than 255 bytes", "ann 1 1\n" + std::string(300, 'y') + " 5 6\nbob 1 2\n",
          {{0, make_entry("ann", 1, 1)}, {1, make_entry("yyyyyyyyyyy", 5, 6)},
           {2, make_entry("bob", 1, 2)}}},
-        {"escapes", "a\\20b 1 1\na\\zz 2 2\nA\\5Cb 3 3\nend\\2 4 4\n\\2e 5 5\n",
+        // An escaped full stop is a name's first byte, not the empty name that "." is.
+        {"escapes", "a\\20b 1 1\na\\zz 2 2\nA\\5Cb 3 3\nend\\2 4 4\n\\2e 5 5\n\\2Eann 6 6\n",
          {{0, make_entry("a b", 1, 1)}, {1, make_entry("a\\zz", 2, 2)}, {2, make_entry("A\\b", 3, 3)},
-          {3, make_entry("end\\2", 4, 4)}, {4, make_entry("", 5, 5)}}},
+          {3, make_entry("end\\2", 4, 4)}, {4, make_entry(".", 5, 5)}, {5, make_entry(".ann", 6, 6)}}},
         // An escaped zero byte ends the name: nothing is kept behind the terminator.
         {"an escaped zero byte", "ab\\00cd 6 6\n", {{0, make_entry("ab", 6, 6)}}},
         {"binary garbage", garbage(4096), {}},
@@ -415,7 +296,7 @@ TEST_F(HighScores, LoadTreatsAnythingButARegularFileAsMissing)
             for (const ScoreEntry& entry : score_table)
                 if (!same_entry(entry, free_row)) return false;
             return true;
-        });
+        }).status;
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
             << c.label << ": expected a free table and exit 0, got " << describe_status(status);
     }
@@ -438,6 +319,9 @@ TEST_F(HighScores, SaveThenLoadKeepsEveryRow)
         {10, make_entry("-neg", -7, -1)},
         {11, make_entry("cr\rnl\nvt\v", 4, 1)},
         {12, make_entry("\xc3\xa9t\xc3\xa9", 3, 1)},
+        {13, make_entry(".ann", 2, 1)},
+        {14, make_entry(".", 2, 1)},
+        {15, make_entry("a.b.", 2, 1)},
         {99, make_entry("last", 1, 1)},
     };
     for (const auto& [row, entry] : rows) score_table[row] = entry;
@@ -450,6 +334,9 @@ TEST_F(HighScores, SaveThenLoadKeepsEveryRow)
     EXPECT_EQ(lines[3], "back\\5cslash 70 3");
     EXPECT_EQ(lines[4], "del\\7f 60 2");
     EXPECT_EQ(lines[9], ". 5 1");
+    EXPECT_EQ(lines[13], "\\2eann 2 1");
+    EXPECT_EQ(lines[14], "\\2e 2 1");
+    EXPECT_EQ(lines[15], "a.b. 2 1");
     for (size_t row = 0; row < lines.size(); ++row) {
         std::istringstream words(lines[row]);
         std::string word;
@@ -526,19 +413,20 @@ TEST_F(HighScores, NothingIsReadOrWrittenWithoutAPath)
     }
 }
 
+const std::vector<std::string> file_and_lock = {".quarzilscores", ".quarzilscores.lock"};
+
 TEST_F(HighScores, SaveReplacesTheFileAndLeavesNoTemporaryFile)
 {
     score_table[0] = make_entry("first", 10, 2);
     save_scores();
-    EXPECT_EQ(names_in(home), std::vector<std::string>{".quarzilscores"});
-    EXPECT_EQ(fs::status(score_file()).permissions(), fs::perms(0644)) << "a new file";
+    EXPECT_EQ(names_in(home), file_and_lock);
 
-    chmod(score_file().c_str(), 0600);
+    chmod(score_file().c_str(), 0640);
     score_table[0] = make_entry("second", 20, 3);
     save_scores();
-    EXPECT_EQ(names_in(home), std::vector<std::string>{".quarzilscores"});
+    EXPECT_EQ(names_in(home), file_and_lock);
     EXPECT_EQ(lines_of(read_file(score_file()))[0], "second 20 3");
-    EXPECT_EQ(fs::status(score_file()).permissions(), fs::perms(0600)) << "the old file's bits";
+    EXPECT_EQ(fs::status(score_file()).permissions(), fs::perms(0640)) << "the old file's bits";
 }
 
 TEST_F(HighScores, AFailedWriteKeepsTheOldFile)
@@ -549,17 +437,18 @@ TEST_F(HighScores, AFailedWriteKeepsTheOldFile)
 
     for (int row = 0; row < table_rows; ++row) score_table[row] = make_entry("newer", 1000 - row, 9);
     // The disk fills after 64 bytes: writes past that fail with EFBIG.
-    const int status = run_in_child([] {
+    const test::ChildResult child = run_in_child([] {
         const rlimit limit{64, 64};
         signal(SIGXFSZ, SIG_IGN);
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
         save_scores();
         return true;
     });
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "expected exit 0, got " << describe_status(status);
+    ASSERT_TRUE(WIFEXITED(child.status) && WEXITSTATUS(child.status) == 0)
+        << "expected exit 0, got " << describe_status(child.status);
     EXPECT_EQ(read_file(score_file()), old_content) << "the old file changed";
-    EXPECT_EQ(names_in(home), std::vector<std::string>{".quarzilscores"}) << "a temporary file was left";
+    EXPECT_EQ(names_in(home), file_and_lock) << "a temporary file was left";
+    EXPECT_EQ(child.error_output, "Couldn't save the high scores to " + score_file() + ": File too large\n");
 }
 
 TEST_F(HighScores, SaveLeavesPathsItCannotReplaceAlone)
@@ -568,26 +457,37 @@ TEST_F(HighScores, SaveLeavesPathsItCannotReplaceAlone)
         const char* label;
         std::function<void(const std::string&)> make;   // given HOME's directory
         std::string home_inside;                         // HOME relative to it, or ""
+        const char* reason;                              // what the failure line says
     };
     const Case cases[] = {
         {"HOME names a regular file",
-         [](const std::string& directory) { write_file(directory + "/plain", "keep\n"); }, "/plain"},
+         [](const std::string& directory) { write_file(directory + "/plain", "keep\n"); }, "/plain",
+         "Not a directory"},
         {"the score file is a directory",
-         [](const std::string& directory) { fs::create_directory(directory + "/.quarzilscores"); }, ""},
+         [](const std::string& directory) { fs::create_directory(directory + "/.quarzilscores"); }, "",
+         "it is not a regular file"},
         {"the score file is a FIFO",
-         [](const std::string& directory) { mkfifo((directory + "/.quarzilscores").c_str(), 0644); }, ""},
+         [](const std::string& directory) { mkfifo((directory + "/.quarzilscores").c_str(), 0644); }, "",
+         "it is not a regular file"},
         {"the score file is a link to nowhere",
          [](const std::string& directory) { fs::create_symlink("missing", directory + "/.quarzilscores"); },
-         ""},
+         "", "it is a symbolic link that leads nowhere"},
     };
     score_table[0] = make_entry("new", 1, 1);
     for (const Case& c : cases) {
         for (const auto& item : fs::directory_iterator(home)) fs::remove_all(item.path());
         c.make(home);
-        setenv("HOME", (home + c.home_inside).c_str(), 1);
+        const std::string used_home = home + c.home_inside;
+        setenv("HOME", used_home.c_str(), 1);
         const auto before = snapshot(home);
-        save_scores();
+        const test::ChildResult child = run_in_child([] {
+            save_scores();
+            return true;
+        });
         EXPECT_EQ(snapshot(home), before) << c.label << ": files changed";
+        EXPECT_EQ(child.error_output,
+                  "Couldn't save the high scores to " + used_home + "/.quarzilscores: " + c.reason + "\n")
+            << c.label;
     }
 }
 
@@ -596,6 +496,7 @@ TEST_F(HighScores, SaveThroughALinkReplacesItsTargetAndKeepsTheLink)
     fs::create_directory(home + "/store");
     write_file(home + "/store/real", "old 1 1\n");
     fs::create_symlink("store/real", score_file());
+    load_scores();
     score_table[0] = make_entry("linked", 42, 7);
 
     save_scores();
@@ -605,8 +506,158 @@ TEST_F(HighScores, SaveThroughALinkReplacesItsTargetAndKeepsTheLink)
     const std::vector<std::string> lines = lines_of(read_file(home + "/store/real"));
     ASSERT_EQ(lines.size(), 100u);
     EXPECT_EQ(lines[0], "linked 42 7");
-    EXPECT_EQ(names_in(home + "/store"), std::vector<std::string>{"real"});
+    EXPECT_EQ(names_in(home + "/store"), (std::vector<std::string>{"real", "real.lock"}))
+        << "the lock file lies beside the file it guards";
     EXPECT_EQ(names_in(home), (std::vector<std::string>{".quarzilscores", "store"}));
+}
+
+// --- other copies of the game ---------------------------------------------------------
+
+struct Row {
+    const char* name;
+    int score;
+    int level;
+};
+
+// A score file as another copy of the game writes it: the rows, then free rows up to 100.
+std::string file_of(const std::vector<Row>& rows)
+{
+    std::string text;
+    for (const Row& row : rows) text += std::string(row.name) + " " + std::to_string(row.score) + " " +
+                                        std::to_string(row.level) + "\n";
+    for (size_t free_row = rows.size(); free_row < table_rows; ++free_row) text += ". 0 0\n";
+    return text;
+}
+
+std::vector<Row> repeated(const char* name, int score_value, int count)
+{
+    return std::vector<Row>(count, Row{name, score_value, 1});
+}
+
+std::vector<Row> joined(std::vector<Row> first, const std::vector<Row>& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+TEST_F(HighScores, EnterMergesTheRowsAnotherCopySavedMeanwhile)
+{
+    struct Case {
+        const char* label;
+        std::vector<Row> at_start;   // the file when the game started
+        int final_score;
+        std::vector<Row> meanwhile;  // the file when Enter is pressed
+        std::vector<Row> expected;   // the file and the table after Enter
+        int expected_row;
+        int expected_top;
+    };
+    const Case cases[] = {
+        {"their row above ours", {{"ann", 50, 3}}, 30, {{"ann", 50, 3}, {"bob", 40, 2}},
+         {{"ann", 50, 3}, {"bob", 40, 2}, {"me", 30, 4}}, 2, 0},
+        {"their row below ours", {{"ann", 50, 3}}, 30, {{"ann", 50, 3}, {"bob", 20, 2}},
+         {{"ann", 50, 3}, {"me", 30, 4}, {"bob", 20, 2}}, 1, 0},
+        {"their equal score stays above ours", {{"ann", 50, 3}}, 30, {{"ann", 50, 3}, {"bob", 30, 2}},
+         {{"ann", 50, 3}, {"bob", 30, 2}, {"me", 30, 4}}, 2, 0},
+        {"the player emptied the file", {{"ann", 50, 3}}, 30, {}, {{"me", 30, 4}}, 0, 0},
+        {"two rows above ours deep in the table", repeated("x", 100, 40), 50, repeated("x", 100, 42),
+         joined(repeated("x", 100, 42), {{"me", 50, 4}}), 42, 37},
+    };
+    for (const Case& c : cases) {
+        write_file(score_file(), file_of(c.at_start));
+        load_scores();
+        player_name[0] = '\0';
+        score = c.final_score;
+        level = 4;
+        end_game();
+        type_keys({'m', 'e'});
+        write_file(score_file(), file_of(c.meanwhile));
+
+        name_entry_key(13);
+
+        EXPECT_EQ(read_file(score_file()), file_of(c.expected)) << c.label << ": the file";
+        std::map<int, ScoreEntry> rows;
+        for (size_t row = 0; row < c.expected.size(); ++row)
+            rows[static_cast<int>(row)] = make_entry(c.expected[row].name, c.expected[row].score, c.expected[row].level);
+        expect_table(rows, std::string(c.label) + ": the table shown");
+        EXPECT_EQ(table_row, c.expected_row) << c.label << ": the highlighted row";
+        EXPECT_EQ(table_top, c.expected_top) << c.label << ": the first row shown";
+        EXPECT_STREQ(player_name, "me") << c.label;
+    }
+}
+
+TEST_F(HighScores, RowsOfOtherCopiesPushingOursOutLeaveTheirFileAsItIs)
+{
+    write_file(score_file(), file_of({{"ann", 50, 3}}));
+    load_scores();
+    score = 30;
+    end_game();
+    ASSERT_EQ(table_row, 1);
+    const std::string theirs = file_of(repeated("top", 100, table_rows));
+    write_file(score_file(), theirs);
+
+    name_entry_key(13);
+
+    EXPECT_EQ(read_file(score_file()), theirs);
+    std::map<int, ScoreEntry> rows;
+    for (int row = 0; row < table_rows; ++row) rows[row] = make_entry("top", 100, 1);
+    expect_table(rows, "the table shown");
+    EXPECT_EQ(table_row, table_rows) << "a row that left the table is shown as a game that missed it";
+    EXPECT_EQ(table_top, 90);
+}
+
+TEST_F(HighScores, QuitWithoutANewRowLeavesWhatAnotherCopySavedMeanwhile)
+{
+    // The other copy's file is in a form this game would not write (two lines, not 100), so that
+    // any write would show.
+    write_file(score_file(), file_of({{"ann", 50, 3}}));
+    load_scores();
+    const std::string theirs = "ann 50 3\nbob 40 2\n";
+    write_file(score_file(), theirs);
+
+    save_scores();
+
+    EXPECT_EQ(read_file(score_file()), theirs);
+    expect_table({{0, make_entry("ann", 50, 3)}, {1, make_entry("bob", 40, 2)}}, "the table after the quit");
+}
+
+TEST_F(HighScores, ARowSavedAtEnterIsNotWrittenAgainAtQuit)
+{
+    write_file(score_file(), file_of({{"ann", 50, 3}}));
+    load_scores();
+    score = 30;
+    level = 4;
+    end_game();
+    type_keys({'m', 'e', 13});
+    ASSERT_EQ(read_file(score_file()), file_of({{"ann", 50, 3}, {"me", 30, 4}}));
+    // Another copy adds its row after that save; then this one quits.
+    const std::string theirs = file_of({{"ann", 50, 3}, {"bob", 40, 2}, {"me", 30, 4}});
+    write_file(score_file(), theirs);
+
+    save_scores();
+
+    EXPECT_EQ(read_file(score_file()), theirs);
+}
+
+TEST_F(HighScores, AFailedSaveKeepsItsRowForTheNextSave)
+{
+    write_file(score_file(), file_of({{"ann", 50, 3}}));
+    load_scores();
+    score = 30;
+    level = 4;
+    end_game();
+    type_keys({'m', 'e'});
+    // A folder where the temporary file goes makes the save at Enter fail, even for root.
+    fs::create_directories(temporary_file() + "/in_the_way");
+    const std::string said = test::error_output_of([] { name_entry_key(13); });
+    EXPECT_EQ(said, "Couldn't save the high scores to " + score_file() + ": its leftover temporary file: Is a directory\n");
+    ASSERT_EQ(read_file(score_file()), file_of({{"ann", 50, 3}})) << "the failed save changed the file";
+
+    // Another copy saves, then this one quits: the row not yet saved is merged in.
+    fs::remove_all(temporary_file());
+    write_file(score_file(), file_of({{"ann", 50, 3}, {"bob", 40, 2}}));
+    save_scores();
+
+    EXPECT_EQ(read_file(score_file()), file_of({{"ann", 50, 3}, {"bob", 40, 2}, {"me", 30, 4}}));
 }
 
 }  // namespace

@@ -1,0 +1,394 @@
+// score_file_test.cpp -- the score file: names as words, merging two copies' rows, and how a save
+// treats the lock, the umask, owners, permissions and a leftover temporary file
+#include "game/score_file.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "scores_support.h"
+#include "support/scratch.h"
+
+namespace quarzil {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::read_file;
+using testing_support::write_file;
+using test::describe;
+using test::describe_status;
+using test::make_entry;
+using test::names_in;
+using test::run_in_child;
+
+struct Row {
+    const char* name;
+    int score;
+};
+
+void fill_table(ScoreEntry (&table)[table_rows], const std::vector<Row>& rows)
+{
+    std::memset(table, 0, sizeof table);
+    for (size_t row = 0; row < rows.size(); ++row) table[row] = make_entry(rows[row].name, rows[row].score, 1);
+}
+
+std::vector<Row> descending(const char* name, int from, int count)
+{
+    std::vector<Row> rows;
+    for (int i = 0; i < count; ++i) rows.push_back({name, from - i});
+    return rows;
+}
+
+TEST(ScoreFile, MergeInsertsTheEarnedRowsIntoTheirsByTheTablesRule)
+{
+    struct Case {
+        const char* label;
+        std::vector<Row> on_disk;
+        std::vector<Row> ours;
+        std::vector<int> earned;              // rows of ours
+        std::vector<Row> expected;
+        std::vector<int> expected_moved_to;   // for each earned row
+    };
+    std::vector<Row> full_then_one = descending("x", 100, table_rows - 1);
+    full_then_one.push_back({"me", 150});
+    const Case cases[] = {
+        {"rows added on both sides", {{"a", 50}, {"b", 40}, {"c", 10}}, {{"a", 50}, {"me", 45}, {"c", 10}, {"you", 5}},
+         {1, 3}, {{"a", 50}, {"me", 45}, {"b", 40}, {"c", 10}, {"you", 5}}, {1, 4}},
+        {"an equal score goes below theirs", {{"b", 30}}, {{"me", 30}}, {0}, {{"b", 30}, {"me", 30}}, {1}},
+        {"two equal earned rows keep their order", {{"x", 20}}, {{"me", 30}, {"you", 30}}, {0, 1},
+         {{"me", 30}, {"you", 30}, {"x", 20}}, {0, 1}},
+        {"a later earned row placed above an earlier one moves it down", {}, {{"me", 10}, {"you", 20}}, {0, 1},
+         {{"you", 20}, {"me", 10}}, {1, 0}},
+        {"nothing earned", {{"b", 30}}, {{"old", 99}}, {}, {{"b", 30}}, {}},
+        {"a full table has no room for a low row", descending("x", 100, table_rows), {{"me", 1}}, {0},
+         descending("x", 100, table_rows), {table_rows}},
+        {"a high row pushes their last row out", descending("x", 100, table_rows), {{"me", 150}}, {0},
+         [] {
+             std::vector<Row> rows = {{"me", 150}};
+             const std::vector<Row> theirs = descending("x", 100, table_rows - 1);
+             rows.insert(rows.end(), theirs.begin(), theirs.end());
+             return rows;
+         }(),
+         {0}},
+        {"an earned row pushed out by a later one", std::vector<Row>(table_rows - 1, Row{"x", 50}),
+         {{"me", 10}, {"you", 20}}, {0, 1},
+         [] {
+             std::vector<Row> rows(table_rows - 1, Row{"x", 50});
+             rows.push_back({"you", 20});
+             return rows;
+         }(),
+         {table_rows, table_rows - 1}},
+    };
+    for (const Case& c : cases) {
+        static ScoreEntry on_disk[table_rows];
+        static ScoreEntry ours[table_rows];
+        static ScoreEntry expected[table_rows];
+        static ScoreEntry merged[table_rows];
+        bool earned[table_rows] = {};
+        int moved_to[table_rows];
+        fill_table(on_disk, c.on_disk);
+        fill_table(ours, c.ours);
+        fill_table(expected, c.expected);
+        for (const int row : c.earned) earned[row] = true;
+
+        merge_tables(merged, moved_to, on_disk, ours, earned);
+
+        for (int row = 0; row < table_rows; ++row) {
+            EXPECT_TRUE(test::same_entry(merged[row], expected[row]))
+                << c.label << ", row " << row << ": expected " << describe(expected[row]) << ", got "
+                << describe(merged[row]);
+        }
+        for (size_t i = 0; i < c.earned.size(); ++i) {
+            EXPECT_EQ(moved_to[c.earned[i]], c.expected_moved_to[i])
+                << c.label << ": where earned row " << c.earned[i] << " went";
+        }
+    }
+}
+
+TEST(ScoreFile, NamesAreWrittenAsWordsThatReadBackAsTyped)
+{
+    struct Case {
+        const char* name;
+        const char* word;
+    };
+    const Case cases[] = {
+        {"", "."},
+        {"ann", "ann"},
+        {".ann", "\\2eann"},
+        {".", "\\2e"},
+        {"..", "\\2e."},
+        {"a.b", "a.b"},
+        {"a b\\", "a\\20b\\5c"},
+    };
+    for (const Case& c : cases) {
+        char word[encoded_capacity];
+        encode_name(word, c.name);
+        EXPECT_STREQ(word, c.word) << "the name \"" << c.name << "\"";
+        char name[name_capacity];
+        decode_name(name, c.word);
+        EXPECT_STREQ(name, c.name) << "the word " << c.word;
+    }
+    // Files written before: a word that begins with "." is the empty name.
+    for (const char* old_word : {".", ".hidden", "..", ".\\2e"}) {
+        char name[name_capacity];
+        decode_name(name, old_word);
+        EXPECT_STREQ(name, "") << "the word " << old_word;
+    }
+}
+
+class Saving : public test::ScoresTest {
+protected:
+    // A table of one row, as the game holds it after the player has entered it.
+    void earn_a_row()
+    {
+        score = 42;
+        level = 5;
+        std::strcpy(player_name, "new");
+        end_game();
+        name_entry_key('!');
+    }
+};
+
+// The score file as a save writes a table whose only row is "new!".
+std::string table_text()
+{
+    std::string text = "new! 42 5\n";
+    for (int row = 1; row < table_rows; ++row) text += ". 0 0\n";
+    return text;
+}
+
+mode_t mode_of(const std::string& path)
+{
+    struct stat status{};
+    stat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+TEST_F(Saving, NewFilesHonourTheUmask)
+{
+    struct Case {
+        mode_t mask;
+        mode_t expected;
+    };
+    const Case cases[] = {{022, 0644}, {077, 0600}, {002, 0664}, {0, 0666}};
+    earn_a_row();
+    for (const Case& c : cases) {
+        fs::remove(score_file());
+        fs::remove(lock_file());
+        load_scores();
+        earn_a_row();
+        const mode_t old_mask = umask(c.mask);
+        save_scores();
+        umask(old_mask);
+        EXPECT_EQ(mode_of(score_file()), c.expected) << "the score file under umask 0" << std::oct << c.mask;
+        EXPECT_EQ(mode_of(lock_file()), c.expected) << "the lock file under umask 0" << std::oct << c.mask;
+        EXPECT_EQ(read_file(score_file()), table_text());
+    }
+}
+
+struct Owner {
+    uid_t uid;
+    gid_t gid;
+};
+
+Owner owner_of(const std::string& path)
+{
+    struct stat status{};
+    lstat(path.c_str(), &status);
+    return {status.st_uid, status.st_gid};
+}
+
+bool owned_by_player(const std::string& path)
+{
+    const Owner owner = owner_of(path);
+    return owner.uid == test::player_uid() && owner.gid == test::player_gid();
+}
+
+TEST_F(Saving, RootSavingInThePlayersHomeLeavesEveryFileThePlayers)
+{
+    if (!test::running_as_root()) GTEST_SKIP() << "needs root, to give files to another user";
+    give_home_to_player();
+    for (const bool file_existed : {true, false}) {
+        const char* const label = file_existed ? "the player's file" : "no file yet";
+        for (const auto& item : fs::directory_iterator(home)) fs::remove(item.path());
+        if (file_existed) {
+            write_file(score_file(), "old 1 1\n");
+            chown(score_file().c_str(), test::nobody, test::nobody);
+            chmod(score_file().c_str(), 0640);
+        }
+        load_scores();
+        earn_a_row();
+        const mode_t old_mask = umask(077);   // root's own files would then be closed to the player
+        save_scores();
+        umask(old_mask);
+
+        EXPECT_TRUE(owned_by_player(score_file())) << label << ": owner " << owner_of(score_file()).uid;
+        EXPECT_TRUE(owned_by_player(lock_file())) << label << ": lock file owner " << owner_of(lock_file()).uid;
+        EXPECT_EQ(mode_of(score_file()), file_existed ? 0640u : 0600u) << label;
+        EXPECT_EQ(test::lines_of(read_file(score_file()))[0], "new! 42 5") << label;
+
+        // The player's own next save goes through.
+        const test::ChildResult player = run_in_child(
+            [] {
+                load_scores();
+                std::strcpy(player_name, "own");
+                score = 7;
+                level = 1;
+                end_game();
+                name_entry_key(13);
+                return true;
+            },
+            true);
+        EXPECT_EQ(player.status, 0) << label << ": " << describe_status(player.status);
+        EXPECT_EQ(player.error_output, "") << label;
+        EXPECT_EQ(test::lines_of(read_file(score_file()))[1], "own 7 1") << label << ": the player's row";
+    }
+}
+
+TEST_F(Saving, AFileWhoseOwnerCannotBeKeptIsLeftAlone)
+{
+    if (!test::running_as_root()) GTEST_SKIP() << "needs root, to put a file of another user in the player's home";
+    give_home_to_player();
+    write_file(score_file(), "root 1 1\n");
+    chmod(score_file().c_str(), 0666);
+    struct stat before{};
+    stat(score_file().c_str(), &before);
+
+    const test::ChildResult player = run_in_child(
+        [] {
+            load_scores();
+            score = 7;
+            end_game();
+            name_entry_key(13);
+            return true;
+        },
+        true);
+
+    struct stat after{};
+    stat(score_file().c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(read_file(score_file()), "root 1 1\n");
+    EXPECT_FALSE(fs::exists(temporary_file()));
+    EXPECT_EQ(player.error_output, "Couldn't save the high scores to " + score_file() +
+                                       ": its owner and group cannot be kept: Operation not permitted\n");
+}
+
+TEST_F(Saving, AFileThePlayerMayNotReadAndWriteIsLeftAlone)
+{
+    struct Case {
+        const char* label;
+        mode_t mode;
+    };
+    const Case cases[] = {{"write-only", 0200}, {"read-only", 0400}, {"neither", 0000}};
+    give_home_to_player();
+    for (const Case& c : cases) {
+        for (const auto& item : fs::directory_iterator(home)) fs::remove(item.path());
+        write_file(score_file(), "ann 120 4\n");
+        if (test::running_as_root()) chown(score_file().c_str(), test::nobody, test::nobody);
+        chmod(score_file().c_str(), c.mode);
+
+        // The game as the player: reads what it may at start-up, enters a row and saves it.
+        const test::ChildResult player = run_in_child(
+            [] {
+                load_scores();
+                score = 7;
+                end_game();
+                name_entry_key(13);
+                return true;
+            },
+            true);
+
+        EXPECT_EQ(player.status, 0) << c.label << ": " << describe_status(player.status);
+        chmod(score_file().c_str(), 0600);
+        EXPECT_EQ(read_file(score_file()), "ann 120 4\n") << c.label;
+        EXPECT_EQ(names_in(home), std::vector<std::string>{".quarzilscores"}) << c.label;
+        EXPECT_EQ(player.error_output, "Couldn't save the high scores to " + score_file() + ": Permission denied\n")
+            << c.label;
+    }
+}
+
+TEST_F(Saving, ALeftoverTemporaryFileIsReplacedByTheNextSave)
+{
+    struct Case {
+        const char* label;
+        mode_t mode;
+        bool of_another_user;
+    };
+    const Case cases[] = {{"the player's", 0644, false}, {"unreadable", 0, false}, {"another user's", 0600, true}};
+    for (const Case& c : cases) {
+        if (c.of_another_user && !test::running_as_root()) continue;
+        give_home_to_player();
+        for (const auto& item : fs::directory_iterator(home)) fs::remove(item.path());
+        // What a save killed after writing half a table leaves.
+        write_file(temporary_file(), "half 1 1\n. 0");
+        chmod(temporary_file().c_str(), c.mode);
+        if (test::running_as_root()) {
+            const uid_t owner = c.of_another_user ? 0 : test::nobody;
+            chown(temporary_file().c_str(), owner, owner);
+        }
+        load_scores();
+        const test::ChildResult player = run_in_child(
+            [] {
+                score = 42;
+                level = 5;
+                std::strcpy(player_name, "new");
+                end_game();
+                name_entry_key('!');
+                name_entry_key(13);
+                return true;
+            },
+            true);
+        EXPECT_EQ(player.error_output, "") << c.label;
+        EXPECT_EQ(names_in(home), (std::vector<std::string>{".quarzilscores", ".quarzilscores.lock"})) << c.label;
+        EXPECT_EQ(read_file(score_file()), table_text()) << c.label;
+    }
+}
+
+TEST_F(Saving, ASaveWaitsForAnotherCopysLockAndGivesUpOnOneNeverReleased)
+{
+    write_file(score_file(), "ann 120 4\n");
+    load_scores();
+    earn_a_row();
+    // Another copy in the middle of its save: it holds the lock.
+    write_file(lock_file(), "");
+    const int other_copy = open(lock_file().c_str(), O_RDONLY);
+    ASSERT_GE(other_copy, 0);
+    ASSERT_EQ(flock(other_copy, LOCK_EX), 0);
+
+    const pid_t waiting = fork();
+    if (waiting == 0) {
+        save_scores();
+        _exit(0);
+    }
+    usleep(300'000);
+    EXPECT_EQ(read_file(score_file()), "ann 120 4\n") << "saved while another copy held the lock";
+    flock(other_copy, LOCK_UN);
+    int status = -1;
+    waitpid(waiting, &status, 0);
+    EXPECT_EQ(test::lines_of(read_file(score_file()))[1], "new! 42 5") << "once the lock was released";
+
+    // A copy stopped in the middle of its save keeps the lock; this save gives up and says so.
+    flock(other_copy, LOCK_EX);
+    const std::string before = read_file(score_file());
+    const test::ChildResult given_up = run_in_child([] {
+        save_scores();
+        return true;
+    });
+    close(other_copy);
+    EXPECT_EQ(read_file(score_file()), before);
+    EXPECT_EQ(given_up.error_output, "Couldn't save the high scores to " + score_file() +
+                                         ": another copy of the game is saving and does not finish\n");
+}
+
+}  // namespace
+}  // namespace quarzil
