@@ -16,7 +16,14 @@ if [ -x /usr/local/bin/quarzil ]; then
         "scripts/uninstall.sh in the clone it was built from removes it."
 fi
 
+# A working X display, or a Wayland compositor's socket: the game opens its window there.
 if [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1; then
+    exec "$game"
+fi
+wayland_socket=${WAYLAND_DISPLAY:-}
+[ -n "$wayland_socket" ] && [ "${wayland_socket#/}" = "$wayland_socket" ] &&
+    wayland_socket="${XDG_RUNTIME_DIR:-/nonexistent}/$wayland_socket"
+if [ -n "${WAYLAND_DISPLAY:-}" ] && [ -S "$wayland_socket" ]; then
     exec "$game"
 fi
 
