@@ -10,9 +10,6 @@ printer (built from the game's own rules) which gems that seed deals.
 
 harness.py says which game is played and where screenshots of failures are kept.
 """
-import argparse
-import os
-import sys
 import time
 import unittest
 
@@ -225,13 +222,8 @@ class GameWindowTest(unittest.TestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--board-printer", default=os.environ.get("QUARZIL_BOARD_PRINTER"))
-    parser.add_argument("--fixed-clock", default=os.environ.get("QUARZIL_FIXED_CLOCK"))
-    options, rest = parser.parse_known_args()
-    harness.board_printer = options.board_printer and os.path.abspath(options.board_printer)
-    harness.fixed_clock = options.fixed_clock and os.path.abspath(options.fixed_clock)
-    unittest.main(argv=[sys.argv[0]] + rest)
+    _, argv = harness.read_command_line(__doc__)
+    unittest.main(argv=argv)
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@ QUARZIL_BINARY names the game to test (default /usr/local/bin/quarzil) and QUARZ
 folder of its font and sounds (default /usr/local/share/quarzil/data). Screenshots of failures
 are kept in QUARZIL_E2E_SHOTS (default: quarzil-e2e-shots in the temporary directory).
 """
+import argparse
 import colorsys
 import ctypes
 import io
@@ -397,6 +398,25 @@ def stop_xvfb():
         except subprocess.TimeoutExpired:
             xvfb.kill()
             xvfb.wait()
+
+
+def read_command_line(doc, extra_options=(), extra_required=False):
+    """Reads a test program's command line: the board printer and the fixed clock
+    (--board-printer, --fixed-clock; by default from QUARZIL_BOARD_PRINTER and
+    QUARZIL_FIXED_CLOCK), kept here, and any extra_options, each naming a path, required when
+    extra_required is set. Returns the extra paths made absolute, by option name with dashes as
+    underscores, and the arguments left for unittest.main."""
+    global board_printer, fixed_clock
+    parser = argparse.ArgumentParser(description=doc.splitlines()[0])
+    parser.add_argument("--board-printer", default=os.environ.get("QUARZIL_BOARD_PRINTER"))
+    parser.add_argument("--fixed-clock", default=os.environ.get("QUARZIL_FIXED_CLOCK"))
+    for option in extra_options:
+        parser.add_argument(option, required=extra_required)
+    options, rest = parser.parse_known_args()
+    board_printer = options.board_printer and os.path.abspath(options.board_printer)
+    fixed_clock = options.fixed_clock and os.path.abspath(options.fixed_clock)
+    return {name: value and os.path.abspath(value) for name, value in vars(options).items()
+            if name not in ("board_printer", "fixed_clock")}, [sys.argv[0]] + rest
 
 
 def start_session():

@@ -9,19 +9,16 @@ The table is read from the screen, from the copies' memory and from the file.
 
 The kill uses strace's fault injection. harness.py says which game is played.
 """
-import argparse
 import os
 import re
 import shutil
 import signal
 import subprocess
-import sys
 import tempfile
 import time
 import unittest
 
 import harness
-import hostile_game
 from hostile_game import FREE_TABLE, MODE_NAME_ENTRY, MODE_OVER, GameMemory, score_file_text, table_of
 
 SCORE_FILE = ".quarzilscores"
@@ -331,13 +328,8 @@ class ScoresTest(unittest.TestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--board-printer", default=os.environ.get("QUARZIL_BOARD_PRINTER"))
-    parser.add_argument("--fixed-clock", default=os.environ.get("QUARZIL_FIXED_CLOCK"))
-    options, rest = parser.parse_known_args()
-    harness.board_printer = options.board_printer and os.path.abspath(options.board_printer)
-    harness.fixed_clock = options.fixed_clock and os.path.abspath(options.fixed_clock)
-    unittest.main(argv=[sys.argv[0]] + rest)
+    _, argv = harness.read_command_line(__doc__)
+    unittest.main(argv=argv)
 
 
 if __name__ == "__main__":

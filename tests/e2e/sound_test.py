@@ -15,11 +15,9 @@ a sound card would play it. The sound matcher works the layout out, mixes and re
 recording back to 22050 Hz mono, and scores every lag of every sound file by normalised
 cross-correlation: 1.0 where the recording holds the file's samples exactly.
 """
-import argparse
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 import unittest
@@ -331,15 +329,9 @@ def tearDownModule():
 
 def main():
     global matcher
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--board-printer", default=os.environ.get("QUARZIL_BOARD_PRINTER"))
-    parser.add_argument("--fixed-clock", default=os.environ.get("QUARZIL_FIXED_CLOCK"))
-    parser.add_argument("--sound-matcher", default=os.environ.get("QUARZIL_SOUND_MATCHER"))
-    options, rest = parser.parse_known_args()
-    window.board_printer = options.board_printer and os.path.abspath(options.board_printer)
-    window.fixed_clock = options.fixed_clock and os.path.abspath(options.fixed_clock)
-    matcher = options.sound_matcher and os.path.abspath(options.sound_matcher)
-    unittest.main(argv=[sys.argv[0]] + rest)
+    paths, argv = window.read_command_line(__doc__, ["--sound-matcher"])
+    matcher = paths["sound_matcher"] or os.environ.get("QUARZIL_SOUND_MATCHER")
+    unittest.main(argv=argv)
 
 
 if __name__ == "__main__":

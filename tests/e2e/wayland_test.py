@@ -8,8 +8,6 @@ with a virtual pointer, screenshots taken with grim.
 The test is skipped, saying why, only where the compositor cannot start. wayland_session.py
 runs the session; harness.py says which game is played and where screenshots of failures go.
 """
-import argparse
-import os
 import sys
 import unittest
 
@@ -91,15 +89,9 @@ class WaylandTest(unittest.TestCase):
 
 def main():
     global pointer_client
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--board-printer", required=True)
-    parser.add_argument("--fixed-clock", required=True)
-    parser.add_argument("--virtual-pointer", required=True)
-    options, rest = parser.parse_known_args()
-    harness.board_printer = os.path.abspath(options.board_printer)
-    harness.fixed_clock = os.path.abspath(options.fixed_clock)
-    pointer_client = os.path.abspath(options.virtual_pointer)
-    unittest.main(argv=[sys.argv[0]] + rest)
+    paths, argv = harness.read_command_line(__doc__, ["--virtual-pointer"], extra_required=True)
+    pointer_client = paths["virtual_pointer"]
+    unittest.main(argv=argv)
 
 
 if __name__ == "__main__":
