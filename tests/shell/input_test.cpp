@@ -3,12 +3,14 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "SDL.h"
 #include "game/game.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
+#include "support/scratch.h"
 
 namespace quarzil {
 namespace {
@@ -218,20 +220,38 @@ protected:
         ASSERT_EQ(SDL_PushEvent(&event), 0);
     }
 
-    // A game just ended with a score that made row 0 of a free table: name entry.
+    // A game just ended with a score that made row 0 of a free table: name entry, with a home
+    // of its own for the table that Enter saves.
     void enter_name_entry()
     {
+        setenv("HOME", home.path().c_str(), 1);
         score = 7;
         game_mode = MODE_PLAY;
         std::strcpy(player_name, "");
         end_game();
         ASSERT_EQ(game_mode, MODE_NAME_ENTRY);
     }
+
+    void SetUp() override
+    {
+        Input::SetUp();
+        if (const char* const old_home = std::getenv("HOME"))
+            saved_home = old_home;
+    }
+    void TearDown() override
+    {
+        if (saved_home.empty())
+            unsetenv("HOME");
+        else
+            setenv("HOME", saved_home.c_str(), 1);
+    }
+
+    testing_support::ScratchFolder home{"quarzil_input_home"};
+    std::string saved_home;
 };
 
 TEST_F(Events, EscapeDuringNameEntryQuitsAfterTheWholeDrain)
 {
-    setenv("HOME", testing::TempDir().c_str(), 1);
     enter_name_entry();
     push_key(SDL_KEYDOWN, 'a');
     push_key(SDL_KEYDOWN, SDLK_ESCAPE);
@@ -243,7 +263,6 @@ TEST_F(Events, EscapeDuringNameEntryQuitsAfterTheWholeDrain)
 
 TEST_F(Events, SpaceThenReturnInOneDrainEndsEntryAndStartsAGame)
 {
-    setenv("HOME", testing::TempDir().c_str(), 1);
     enter_name_entry();
     push_key(SDL_KEYDOWN, SDLK_SPACE);
     push_key(SDL_KEYUP, SDLK_SPACE);
