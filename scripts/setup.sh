@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # setup.sh -- installs, once, every Debian package that building, playing and testing Quarzil need
 set -euo pipefail
+source "$(dirname "$0")/common.sh"   # as_root, installed
 
 packages=(
     build-essential cmake pkg-config            # compiler and build
@@ -19,14 +20,6 @@ packages=(
     strace                                      # killing the game in the middle of a save
     dpkg-dev debhelper lintian autopkgtest      # building, checking and testing the Debian package
 )
-
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-installed() {
-    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
-}
 
 # SDL 1.2: the maintained compatibility layer over SDL2 where Debian has it, else the classic library.
 if installed libsdl1.2-dev; then
