@@ -12,10 +12,7 @@ look_and_listen on a game installed into a scratch prefix. tests/e2e/harness.py 
 server, the screenshots, the text reading and where the game draws things.
 """
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
@@ -40,21 +37,11 @@ class InstalledGame(harness.Game):
     into the file recording in that home."""
 
     def __init__(self, test, binary):
-        self.test = test
-        self.home = tempfile.mkdtemp(prefix="quarzil-home-")
-        test.addCleanup(shutil.rmtree, self.home, True)
-        self.stderr_path = os.path.join(self.home, "stderr")
+        super().__init__(test, seed=None, binary=binary)
+
+    def game_environment(self):
         self.recording = os.path.join(self.home, "recording.raw")
-        environment = {key: value for key, value in os.environ.items() if not key.startswith("SDL_")}
-        environment.update(DISPLAY=harness.display, HOME=self.home, SDL_AUDIODRIVER="disk",
-                           SDL_DISKAUDIOFILE=self.recording)
-        with open(self.stderr_path, "w") as stderr:
-            self.process = subprocess.Popen([binary], env=environment, stdin=subprocess.DEVNULL,
-                                            stdout=subprocess.DEVNULL, stderr=stderr)
-        test.addCleanup(self.kill)
-        self.window = self.wait_for_window()
-        harness.run("xdotool", "windowfocus", "--sync", self.window)
-        self.move_off_board()
+        return dict(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=self.recording)
 
     def loud_samples(self):
         """How many samples of the recording are louder than the faintest dither."""

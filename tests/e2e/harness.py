@@ -435,9 +435,11 @@ def stop_session():
 
 
 class Game:
-    """One run of the game in its own window with its own home directory."""
+    """One run of the game in its own window with its own home directory: the game at binary
+    (BINARY when not given), its wall clock pinned to seed unless seed is None, silent unless
+    game_environment says otherwise."""
 
-    def __init__(self, test, seed=SEED, scores=None):
+    def __init__(self, test, seed=SEED, scores=None, binary=None):
         self.test = test
         self.home = tempfile.mkdtemp(prefix="quarzil-home-")
         test.addCleanup(shutil.rmtree, self.home, True)
@@ -446,15 +448,21 @@ class Game:
                 file.write(scores)
         self.stderr_path = os.path.join(self.home, "stderr")
         environment = {key: value for key, value in os.environ.items() if not key.startswith("SDL_")}
-        environment.update(DISPLAY=display, HOME=self.home, SDL_AUDIODRIVER="dummy",
-                           LD_PRELOAD=fixed_clock, QUARZIL_FIXED_CLOCK_MS=str(seed))
+        environment.update(DISPLAY=display, HOME=self.home, SDL_AUDIODRIVER="dummy")
+        if seed is not None:
+            environment.update(LD_PRELOAD=fixed_clock, QUARZIL_FIXED_CLOCK_MS=str(seed))
+        environment.update(self.game_environment())
         with open(self.stderr_path, "w") as stderr:
-            self.process = subprocess.Popen([BINARY], env=environment, stdin=subprocess.DEVNULL,
+            self.process = subprocess.Popen([binary or BINARY], env=environment, stdin=subprocess.DEVNULL,
                                             stdout=subprocess.DEVNULL, stderr=stderr)
         test.addCleanup(self.kill)
         self.window = self.wait_for_window()
         run("xdotool", "windowfocus", "--sync", self.window)
         self.move_off_board()
+
+    def game_environment(self):
+        """What a kind of game adds to the game's environment; its home exists by then."""
+        return {}
 
     def score_file(self):
         return os.path.join(self.home, ".quarzilscores")

@@ -16,9 +16,7 @@ recording back to 22050 Hz mono, and scores every lag of every sound file by nor
 cross-correlation: 1.0 where the recording holds the file's samples exactly.
 """
 import os
-import shutil
 import subprocess
-import tempfile
 import time
 import unittest
 
@@ -100,23 +98,13 @@ class ListenedGame(window.Game):
     given SDL driver; with the disk driver, into the file recording in its home directory."""
 
     def __init__(self, test, audio_driver="disk", seed=window.SEED):
-        self.test = test
-        self.home = tempfile.mkdtemp(prefix="quarzil-home-")
-        test.addCleanup(shutil.rmtree, self.home, True)
-        self.stderr_path = os.path.join(self.home, "stderr")
-        self.recording = os.path.join(self.home, "recording.raw")
-        environment = {key: value for key, value in os.environ.items() if not key.startswith("SDL_")}
-        environment.update(DISPLAY=window.display, HOME=self.home, SDL_AUDIODRIVER=audio_driver,
-                           SDL_DISKAUDIOFILE=self.recording, LD_PRELOAD=window.fixed_clock,
-                           QUARZIL_FIXED_CLOCK_MS=str(seed))
-        with open(self.stderr_path, "w") as stderr:
-            self.process = subprocess.Popen([window.BINARY], env=environment, stdin=subprocess.DEVNULL,
-                                            stdout=subprocess.DEVNULL, stderr=stderr)
-        test.addCleanup(self.kill)
-        self.window = self.wait_for_window()
-        window.run("xdotool", "windowfocus", "--sync", self.window)
-        self.move_off_board()
+        self.audio_driver = audio_driver
+        super().__init__(test, seed)
         self.first_size = None   # (bytes, time) of the recording when listening began
+
+    def game_environment(self):
+        self.recording = os.path.join(self.home, "recording.raw")
+        return dict(SDL_AUDIODRIVER=self.audio_driver, SDL_DISKAUDIOFILE=self.recording)
 
     def recorded(self):
         """The recording's size in bytes now, and the time."""

@@ -30,6 +30,17 @@ using test::make_entry;
 using test::names_in;
 using test::run_in_child;
 
+// The game as a player runs it: reads the table at start-up, ends a game of 7 points, which
+// takes a row, and saves it with Enter.
+bool play_and_save_a_row()
+{
+    load_scores();
+    score = 7;
+    end_game();
+    name_entry_key(13);
+    return true;
+}
+
 struct Row {
     const char* name;
     int score;
@@ -263,15 +274,7 @@ TEST_F(Saving, AFileWhoseOwnerCannotBeKeptIsLeftAlone)
     struct stat before{};
     stat(score_file().c_str(), &before);
 
-    const test::ChildResult player = run_in_child(
-        [] {
-            load_scores();
-            score = 7;
-            end_game();
-            name_entry_key(13);
-            return true;
-        },
-        true);
+    const test::ChildResult player = run_in_child(play_and_save_a_row, true);
 
     struct stat after{};
     stat(score_file().c_str(), &after);
@@ -298,15 +301,7 @@ TEST_F(Saving, AFileThePlayerMayNotReadAndWriteIsLeftAlone)
         chmod(score_file().c_str(), c.mode);
 
         // The game as the player: reads what it may at start-up, enters a row and saves it.
-        const test::ChildResult player = run_in_child(
-            [] {
-                load_scores();
-                score = 7;
-                end_game();
-                name_entry_key(13);
-                return true;
-            },
-            true);
+        const test::ChildResult player = run_in_child(play_and_save_a_row, true);
 
         EXPECT_EQ(player.status, 0) << c.label << ": " << describe_status(player.status);
         chmod(score_file().c_str(), 0600);
