@@ -8,8 +8,8 @@ process, a game started with space. For each it prints the CPU the process takes
 core (all its threads, from /proc/PID/stat over a fixed window after a warm-up) and per frame
 drawn (which stays fair when a loaded machine makes a program drop frames), the X server's
 CPU over the same window, the frames drawn per second, the private memory (Private_* of
-/proc/PID/smaps_rollup, and its dirty part alone), the time from exec to the first frame on
-screen (the first SDL_GL_SwapBuffers returned, timed by a preloaded counter), and the ratios to
+/proc/PID/smaps, and its dirty part alone, both without the image segment shared with the X
+server), the time from exec to the first frame on screen (the first SDL_GL_SwapBuffers returned, timed by a preloaded counter), and the ratios to
 the empty window.
 Figures are medians over the rounds; the subjects run one at a time, interleaved, so that a
 busy machine weighs on all of them alike.
@@ -79,14 +79,23 @@ def cpu_seconds(pid):
 def private_mib(pid):
     """All private memory (Private_*), and the dirty part alone, in MiB. Clean pages of a shared
     library count as private while no other process maps them, so the first figure also moves
-    with what else runs on the machine; the second is the memory the process itself wrote."""
+    with what else runs on the machine; the second is the memory the process itself wrote.
+    The System V segment that carries each frame's image to the X server is left out: every
+    window of the same size has one, and its pages count as private or as shared depending on
+    whether the server touched them last, which would swing either figure by 1.9 MiB."""
     total = dirty = 0
-    with open("/proc/%d/smaps_rollup" % pid) as file:
+    shared_image = False
+    with open("/proc/%d/smaps" % pid) as file:
         for line in file:
-            if line.startswith("Private_"):
-                total += int(line.split()[1])
-            if line.startswith("Private_Dirty"):
-                dirty += int(line.split()[1])
+            fields = line.split()
+            if "-" in fields[0] and len(fields) >= 5 and not fields[0].endswith(":"):
+                shared_image = len(fields) >= 6 and fields[5].startswith("/SYSV")
+            elif shared_image:
+                continue
+            elif line.startswith("Private_"):
+                total += int(fields[1])
+                if line.startswith("Private_Dirty"):
+                    dirty += int(fields[1])
     return total / 1024, dirty / 1024
 
 

@@ -166,11 +166,15 @@ void draw_score_panel()
 // that write depth are swapping gems, never nearer than z = 3; and its depth would stop
 // nothing drawn after it, since the table's text ignores depth and the ornament, the only
 // thing tested, lies wholly in front of its plane (z > 8.05 at any angle).
+// Its colour is black wherever it is lit (lights 0 and 1 are off, and its ambient colour is
+// black), so the source term of the usual (source alpha, one minus source alpha) blend is zero:
+// blending with (zero, one minus source alpha) gives the same colours, and a software renderer
+// skips the source term's arithmetic. Only the alpha channel differs, which nothing shows or reads.
 void draw_game_over_panel()
 {
     glEnable(GL_BLEND);
     set_text_colour(panel_black);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHT1);
     glDisable(GL_DEPTH_TEST);

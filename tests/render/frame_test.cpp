@@ -573,8 +573,20 @@ TEST_F(Frame, DarkensTheBoardUnderTheTableWithATranslucentPanel)
     const float translucent_black[4] = {0, 0, 0, 0.5f};
     EXPECT_TRUE(same_colour(translucent_black, quad->state.front.diffuse)) << colour_text(quad->state.front.diffuse);
     EXPECT_TRUE(quad->state.is_enabled(GL_BLEND));
-    EXPECT_EQ(static_cast<GLenum>(GL_SRC_ALPHA), quad->state.blend_source);
-    EXPECT_EQ(static_cast<GLenum>(GL_ONE_MINUS_SRC_ALPHA), quad->state.blend_destination);
+    // The blend leaves half of every colour under the panel and adds none of its own black.
+    const auto factor = [&](GLenum name) {
+        switch (name) {
+        case GL_ZERO: return 0.0f;
+        case GL_ONE: return 1.0f;
+        case GL_SRC_ALPHA: return translucent_black[3];
+        case GL_ONE_MINUS_SRC_ALPHA: return 1.0f - translucent_black[3];
+        default: ADD_FAILURE() << "blend factor 0x" << std::hex << name; return -1.0f;
+        }
+    };
+    for (const float under : {0.0f, 0.4f, 1.0f}) {
+        const float blended = 0.0f * factor(quad->state.blend_source) + under * factor(quad->state.blend_destination);
+        EXPECT_FLOAT_EQ(under * 0.5f, blended) << "a colour of " << under << " under the panel";
+    }
     EXPECT_FALSE(quad->state.is_enabled(GL_LIGHT0) || quad->state.is_enabled(GL_LIGHT1)) << "unlit by the scene's lights";
 
     // Over every gem, under the table; the scene's lights are off for the panel alone.
