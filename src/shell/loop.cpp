@@ -1,6 +1,10 @@
 // loop.cpp -- the tick counter fed by the interval timer, and one pass of the main loop
 #include <csignal>
 #include <cstdint>
+#include <ctime>
+
+#include <pthread.h>
+#include <sys/time.h>
 
 #include "shell/shell.h"
 
@@ -13,6 +17,122 @@ int window_width = start_width;      // pixels
 int window_height = start_height;
 
 std::atomic<bool> hang_up_received{false};   // set only by on_hang_up
+
+namespace {
+
+constexpr long long nanoseconds_per_second = 1000000000;
+
+long long nanoseconds(const timeval& value)
+{
+    return value.tv_sec * nanoseconds_per_second + value.tv_usec * 1000LL;
+}
+
+bool alarm_pending()
+{
+    sigset_t pending;
+    sigpending(&pending);
+    return sigismember(&pending, SIGALRM) == 1;
+}
+
+}  // namespace
+
+long long monotonic_nanoseconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * nanoseconds_per_second + now.tv_nsec;
+}
+
+long long take_alarm_and_next_expiry()
+{
+    // A timer that expired just now, its signal pending, reads 0 until the signal is taken; an
+    // expiry that comes while this runs leaves the signal pending again, and the reading is
+    // taken anew.
+    sigset_t alarm_signal;
+    sigemptyset(&alarm_signal);
+    sigaddset(&alarm_signal, SIGALRM);
+    const timespec no_wait = {0, 0};
+    itimerval timer;
+    long long next_expiry;
+    do {
+        while (alarm_pending())
+            sigtimedwait(&alarm_signal, nullptr, &no_wait);
+        getitimer(ITIMER_REAL, &timer);
+        next_expiry = monotonic_nanoseconds() + nanoseconds(timer.it_value);
+    } while (alarm_pending());
+    // With no signal pending, a timer that reads 0 is stopped.
+    return nanoseconds(timer.it_value) == 0 ? 0 : next_expiry;
+}
+
+AlarmBlock block_alarm()
+{
+    AlarmBlock block{};
+    sigset_t alarm_signal;
+    sigemptyset(&alarm_signal);
+    sigaddset(&alarm_signal, SIGALRM);
+    pthread_sigmask(SIG_BLOCK, &alarm_signal, &block.previous);
+    // Only a periodic timer whose signal was let in has expiries to keep; at start-up the
+    // signal is still blocked and the timer not yet armed. A timer that expired just now, its
+    // signal pending, reads 0 until the signal is taken: its expiry is due now.
+    itimerval timer;
+    getitimer(ITIMER_REAL, &timer);
+    block.period = sigismember(&block.previous, SIGALRM) == 1 ? 0 : nanoseconds(timer.it_interval);
+    block.next_expiry = monotonic_nanoseconds() + nanoseconds(timer.it_value);
+    return block;
+}
+
+void unblock_alarm(const AlarmBlock& block)
+{
+    if (block.period != 0) {
+        // A blocked SIGALRM is pending once however often the timer expired. Every period
+        // between the first expiry due after the block and the next one still due is one
+        // expiry, each handed to on_alarm as its delivery would have been. The two clock
+        // readings are microseconds from the expiries they stand for, so the rounding to whole
+        // periods is exact.
+        const long long next_expiry = take_alarm_and_next_expiry();
+        const long long expiries =
+            next_expiry == 0 ? 0 : (next_expiry - block.next_expiry + block.period / 2) / block.period;
+        for (long long expiry = 0; expiry < expiries; ++expiry)
+            on_alarm(SIGALRM);
+    }
+    pthread_sigmask(SIG_SETMASK, &block.previous, nullptr);
+}
+
+namespace {
+
+// The tick timer's timeline, kept by the main thread alone: while the timer runs, every expiry
+// lies on a whole number of periods from the first one, and each one is a tick.
+long long first_expiry = 0;       // CLOCK_MONOTONIC nanoseconds; 0 while the timer is not armed
+long long ticks_counted = 0;      // expiries counted since the arming, all taken by the loop
+int ticks_before_arming = 0;      // what pending_ticks held as the timer was armed
+
+constexpr long long tick_nanoseconds = tick_microseconds * 1000LL;
+
+// Counts, through on_alarm, the expiries of the tick timer that came and went uncounted: Linux
+// delivers a pending signal once however often its timer expired meanwhile. SIGALRM is held
+// back while the timer is read, so that no delivery falls between the reading and the count.
+void count_dropped_expiries()
+{
+    if (first_expiry == 0)
+        return;
+    sigset_t alarm_signal, previous;
+    sigemptyset(&alarm_signal);
+    sigaddset(&alarm_signal, SIGALRM);
+    pthread_sigmask(SIG_BLOCK, &alarm_signal, &previous);
+    // The expiries before the next one, and those counted: taken by the loop, or waiting.
+    const long long next_expiry = take_alarm_and_next_expiry();
+    if (next_expiry == 0) {
+        first_expiry = 0;   // the timer stopped: nothing more to count
+    } else {
+        const long long expired = (next_expiry - first_expiry + tick_nanoseconds / 2) / tick_nanoseconds;
+        const long long counted = ticks_counted + pending_ticks.load() - ticks_before_arming;
+        for (long long tick = counted; tick < expired; ++tick)
+            on_alarm(SIGALRM);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+}  // namespace
 
 static_assert(std::atomic<int>::is_always_lock_free, "the tick counter is shared with a signal handler");
 static_assert(std::atomic<bool>::is_always_lock_free, "the hang-up flag is shared with a signal handler");
@@ -47,12 +167,32 @@ unsigned seed_from_time(const timeval& now)
     return static_cast<uint32_t>(now.tv_sec) * 1000u + static_cast<uint32_t>(now.tv_usec / 1000);
 }
 
+void arm_tick_timer()
+{
+    signal(SIGALRM, on_alarm);
+    pending_ticks.fetch_add(1);   // the first pass runs one step at once
+    ticks_before_arming = pending_ticks.load();
+    ticks_counted = 0;
+    itimerval timer{};
+    timer.it_value.tv_usec = tick_microseconds;
+    timer.it_interval.tv_usec = tick_microseconds;
+    const long long armed = monotonic_nanoseconds();
+    setitimer(ITIMER_REAL, &timer, nullptr);
+    // The first expiry is one period from the arming; the reading is microseconds from it, and
+    // every count of expiries rounds to whole periods.
+    first_expiry = armed + tick_nanoseconds;
+}
+
 int take_pending_ticks(void (*wait)())
 {
     if (pending_ticks.load(std::memory_order_relaxed) == 0)
         wait();
+    count_dropped_expiries();
     // One exchange, so an expiry arriving at this moment is never lost.
-    return pending_ticks.exchange(0);
+    const int ticks = pending_ticks.exchange(0);
+    if (first_expiry != 0)
+        ticks_counted += ticks;
+    return ticks;
 }
 
 bool run_loop_pass(const LoopHooks& hooks)

@@ -29,16 +29,6 @@ void wait_for_signal()
     pthread_sigmask(SIG_SETMASK, &running, nullptr);
 }
 
-void arm_tick_timer()
-{
-    signal(SIGALRM, on_alarm);
-    pending_ticks.fetch_add(1);   // the first pass runs one step at once
-    itimerval timer{};
-    timer.it_value.tv_usec = tick_microseconds;
-    timer.it_interval.tv_usec = tick_microseconds;
-    setitimer(ITIMER_REAL, &timer, nullptr);
-}
-
 // Version numbers from 1.2.50 on are those of the compatibility layer over SDL2; the classic
 // library ended at 1.2.15.
 bool on_sdl2()

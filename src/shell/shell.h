@@ -46,7 +46,13 @@ struct LoopHooks {
     void (*wait)();     // sleep until a signal has been delivered
 };
 
-// Takes every pending tick with one atomic exchange, waiting first when there is none.
+// Installs on_alarm for SIGALRM, counts one tick so that the first pass runs a step at once, and
+// starts the interval timer: an expiry every tick_microseconds, the first one period from now.
+void arm_tick_timer();
+// Takes every pending tick with one atomic exchange, waiting first when there is none. Every
+// expiry of the timer counts once: Linux drops the expiries that come while the last one's
+// signal still waits to be taken (the process not scheduled, on a busy machine), and those are
+// found from the timer's phase and counted through on_alarm, as their delivery would have been.
 int take_pending_ticks(void (*wait)());
 // One pass: quit check, ticks (skipped while paused), frame, keys, event drain.
 // Returns false, having done nothing, when quit_requested was set or a hang-up was received.
@@ -65,6 +71,15 @@ struct AlarmBlock {
     long long next_expiry;
     long long period;   // 0: no expiry to keep (the timer stopped, or the signal already blocked)
 };
+
+// The clock the tick timer runs on (CLOCK_MONOTONIC), in nanoseconds.
+long long monotonic_nanoseconds();
+// With SIGALRM blocked in the calling thread: takes its pending signal, if any, without running
+// the handler, and returns when the tick timer next expires (CLOCK_MONOTONIC, nanoseconds), or 0
+// when the timer is stopped.
+// Linux arms the timer again only when its signal is taken, on the same phase, so the expiries
+// that came while the signal was pending lie on whole periods before the time returned.
+long long take_alarm_and_next_expiry();
 
 // Blocks SIGALRM in the calling thread; threads started until unblock_alarm inherit the block.
 AlarmBlock block_alarm();
