@@ -545,14 +545,17 @@ void draw_bipyramid(float size)
     const float upper_length = static_cast<float>(std::sqrt(static_cast<double>(d * d + s * s)));
     const float upper_nr = d / upper_length;
     const float upper_ny = s / upper_length * s;
+    const auto upper_normal = [&](int i, int p) {
+        glNormal3f(static_cast<float>((x[p] + x[i]) * 0.5 * upper_nr), upper_ny,
+                   static_cast<float>((z[p] + z[i]) * 0.5 * upper_nr));
+    };
     glBegin(GL_TRIANGLE_FAN);
+    upper_normal(sides - 2, sides - 1);   // the first face's, for the two points before it
     glVertex3f(0.0f, s, 0.0f);
     glVertex3f(x[sides - 1], h, z[sides - 1]);
     for (int n = sides - 2; n >= -1; --n) {
         const int i = (n + sides) % sides;
-        const int p = (i + 1) % sides;
-        glNormal3f(static_cast<float>((x[p] + x[i]) * 0.5 * upper_nr), upper_ny,
-                   static_cast<float>((z[p] + z[i]) * 0.5 * upper_nr));
+        upper_normal(i, (i + 1) % sides);
         glVertex3f(x[i], h, z[i]);
     }
     glEnd();
@@ -562,15 +565,17 @@ void draw_bipyramid(float size)
     const float lower_length = static_cast<float>(std::sqrt(static_cast<double>(e * e + s * s)));
     const float lower_nr = e / lower_length;
     const float lower_ny = -s / lower_length * s;
+    const auto lower_normal = [&](int i, int p) {
+        glNormal3f(static_cast<float>((x[p] + x[i]) * 0.5 * lower_nr), lower_ny,
+                   static_cast<float>((z[p] + z[i]) * 0.5 * lower_nr));
+    };
     glBegin(GL_TRIANGLE_FAN);
+    lower_normal(1, 0);   // the first face's, for the two points before it
     glVertex3f(0.0f, -s, 0.0f);
     glVertex3f(x[0], h, z[0]);
     for (int n = 1; n <= sides; ++n) {
-        const int i = n % sides;
-        const int p = n - 1;
-        glNormal3f(static_cast<float>((x[p] + x[i]) * 0.5 * lower_nr), lower_ny,
-                   static_cast<float>((z[p] + z[i]) * 0.5 * lower_nr));
-        glVertex3f(x[i], h, z[i]);
+        lower_normal(n % sides, n - 1);
+        glVertex3f(x[n % sides], h, z[n % sides]);
     }
     glEnd();
 }
@@ -597,22 +602,25 @@ void draw_sphere(float radius)
     // Seen from outside the meridian angle grows to the left, so each quad of a strip runs
     // lower right, upper right, upper left, lower left: counter-clockwise. It is lit with the
     // normal given before its new pair of points, which holds its provoking vertex, the last
-    // of its four.
+    // of its four; the strip's first pair takes the first quad's normal.
     for (int i = 0; i < bands; ++i) {
         const float theta0 = static_cast<float>(i * sphere_pi / bands);
         const float theta1 = static_cast<float>((i + 1) * sphere_pi / bands);
         const float theta_middle = static_cast<float>((i + 0.5) * sphere_pi / bands);
-        glBegin(GL_QUAD_STRIP);
-        band_point(theta1, 0);
-        band_point(theta0, 0);
-        for (int k = 1; k <= meridians; ++k) {
-            const int j = k % meridians;
+        const auto patch_normal = [&](int k) {
             const float psi = static_cast<float>((k - 0.5) * 2.0 * sphere_pi / meridians);
             glNormal3f(static_cast<float>(cos_of(psi) * sin_of(theta_middle)),
                        static_cast<float>(cos_of(theta_middle)),
                        static_cast<float>(sin_of(psi) * sin_of(theta_middle)));
-            band_point(theta1, j);
-            band_point(theta0, j);
+        };
+        glBegin(GL_QUAD_STRIP);
+        patch_normal(1);
+        band_point(theta1, 0);
+        band_point(theta0, 0);
+        for (int k = 1; k <= meridians; ++k) {
+            patch_normal(k);
+            band_point(theta1, k % meridians);
+            band_point(theta0, k % meridians);
         }
         glEnd();
     }
@@ -658,6 +666,7 @@ void draw_star(const float colour[4], float size)
     // triangle runs counter-clockwise seen from +z.
     const Vec3 centre = {0.0f, 0.0f, 0.5f * s};
     glBegin(GL_TRIANGLE_FAN);
+    normal(cross(inner[0] - centre, outer[0] - centre));   // the first face's, for the two points before it
     vertex(centre);
     vertex(inner[0]);
     for (int k = 0; k < points; ++k) {

@@ -344,6 +344,23 @@ TEST(GemLists, ProvokingNormalsPointOutOfTheirFaces)
     }
 }
 
+// Flat shading shows only the provoking vertex's normal, but a list whose first vertices leave
+// the normal to whatever is current when it is called cannot be drawn by Mesa from the vertices
+// it stored: it is replayed vertex by vertex on every call.
+TEST(GemLists, GiveEveryLitVertexANormalOfTheirOwn)
+{
+    for (int slot = 0; slot < list_count; ++slot) {
+        if (slot == point_ring_slot) {
+            continue;
+        }
+        int without = 0;
+        for (const recording::Primitive& primitive : slot_list(slot).primitives)
+            for (const recording::RecordedVertex& vertex : primitive.vertices)
+                without += std::isnan(vertex.normal[0]) ? 1 : 0;
+        EXPECT_EQ(0, without) << slot_names[slot] << ": vertices drawn with the caller's normal";
+    }
+}
+
 TEST(GemLists, StarFacesPlusZOnly)
 {
     const std::vector<Triangle> triangles = triangles_of(slot_list(star_slot));
