@@ -105,6 +105,16 @@ namespace {
 long long first_expiry = 0;       // CLOCK_MONOTONIC nanoseconds; 0 while the timer is not armed
 long long ticks_counted = 0;      // expiries counted since the arming, all taken by the loop
 int ticks_before_arming = 0;      // what pending_ticks held as the timer was armed
+long long ticks_stopped = 0;      // expiries that fell while the process was stopped: not game time
+
+// Set by on_continue when the process goes on after a stop (Ctrl-Z, SIGSTOP).
+std::atomic<bool> continued{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the continue flag is shared with a signal handler");
+
+void on_continue(int)
+{
+    continued.store(true, std::memory_order_relaxed);
+}
 
 constexpr long long tick_nanoseconds = tick_microseconds * 1000LL;
 
@@ -119,15 +129,26 @@ void count_dropped_expiries()
     sigemptyset(&alarm_signal);
     sigaddset(&alarm_signal, SIGALRM);
     pthread_sigmask(SIG_BLOCK, &alarm_signal, &previous);
-    // The expiries before the next one, and those counted: taken by the loop, or waiting.
-    const long long next_expiry = take_alarm_and_next_expiry();
+    // The expiries before the next one, and those counted: taken by the loop, or waiting. A
+    // stopped process is continued before it runs on, so a stop that came before a reading
+    // has set the flag by the time it is looked at; the reading is then taken anew and every
+    // expiry not yet counted is left out, as the signal pending through the stop brought one.
+    long long next_expiry = take_alarm_and_next_expiry();
+    bool stopped = false;
+    while (continued.exchange(false)) {
+        stopped = true;
+        next_expiry = take_alarm_and_next_expiry();
+    }
     if (next_expiry == 0) {
         first_expiry = 0;   // the timer stopped: nothing more to count
     } else {
         const long long expired = (next_expiry - first_expiry + tick_nanoseconds / 2) / tick_nanoseconds;
-        const long long counted = ticks_counted + pending_ticks.load() - ticks_before_arming;
-        for (long long tick = counted; tick < expired; ++tick)
-            on_alarm(SIGALRM);
+        const long long counted = ticks_counted + pending_ticks.load() - ticks_before_arming + ticks_stopped;
+        if (stopped && counted < expired)
+            ticks_stopped += expired - counted;
+        else
+            for (long long tick = counted; tick < expired; ++tick)
+                on_alarm(SIGALRM);
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
@@ -170,9 +191,16 @@ unsigned seed_from_time(const timeval& now)
 void arm_tick_timer()
 {
     signal(SIGALRM, on_alarm);
+    struct sigaction action {};
+    action.sa_handler = on_continue;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGCONT, &action, nullptr);
     pending_ticks.fetch_add(1);   // the first pass runs one step at once
     ticks_before_arming = pending_ticks.load();
     ticks_counted = 0;
+    ticks_stopped = 0;
+    continued = false;
     itimerval timer{};
     timer.it_value.tv_usec = tick_microseconds;
     timer.it_interval.tv_usec = tick_microseconds;

@@ -46,13 +46,16 @@ struct LoopHooks {
     void (*wait)();     // sleep until a signal has been delivered
 };
 
-// Installs on_alarm for SIGALRM, counts one tick so that the first pass runs a step at once, and
-// starts the interval timer: an expiry every tick_microseconds, the first one period from now.
+// Installs on_alarm for SIGALRM and a handler that notes a continue after a stop (SIGCONT),
+// counts one tick so that the first pass runs a step at once, and starts the interval timer:
+// an expiry every tick_microseconds, the first one period from now.
 void arm_tick_timer();
 // Takes every pending tick with one atomic exchange, waiting first when there is none. Every
 // expiry of the timer counts once: Linux drops the expiries that come while the last one's
 // signal still waits to be taken (the process not scheduled, on a busy machine), and those are
 // found from the timer's phase and counted through on_alarm, as their delivery would have been.
+// The time a stopped process (Ctrl-Z) waits to be continued is not game time: it brings one
+// tick, as the signal pending through the stop does.
 int take_pending_ticks(void (*wait)());
 // One pass: quit check, ticks (skipped while paused), frame, keys, event drain.
 // Returns false, having done nothing, when quit_requested was set or a hang-up was received.

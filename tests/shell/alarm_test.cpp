@@ -94,10 +94,19 @@ TEST(AlarmBlock, AnAlreadyBlockedSignalStaysBlockedAndCountsNothing)
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
-// While its signal waits to be taken (held back here, as when a busy machine does not schedule the
-// game), Linux drops the timer's further expiries: a wait of 150 ms delivers one. The loop counts
-// every one of them when it next takes its ticks.
-TEST(TickTimer, ExpiriesDroppedWhileTheSignalWaitsCountWhenTheLoopTakesItsTicks)
+// Runs the loop's tick timer through a wait of 150 ms with the signal held back, as when a busy
+// machine does not schedule the game: Linux then delivers one expiry of seven or eight. Stops the
+// process for the wait too when asked (the continue it gets afterwards is sent here). Returns the
+// ticks the loop took, and the expiries that lay on whole periods from the arming until the
+// signal was let in (at least) and until the ticks were taken (at most), both with the tick
+// that arming counts at once.
+struct Stall {
+    int taken;
+    long long at_least;
+    long long at_most;
+};
+
+Stall stall_tick_timer(bool stopped)
 {
     pending_ticks = 0;
     const long long armed_from = now();
@@ -108,6 +117,8 @@ TEST(TickTimer, ExpiriesDroppedWhileTheSignalWaitsCountWhenTheLoopTakesItsTicks)
     sigaddset(&alarm_signal, SIGALRM);
     pthread_sigmask(SIG_BLOCK, &alarm_signal, nullptr);
     sleep_for(150 * 1000000LL);
+    if (stopped)
+        raise(SIGCONT);
     pthread_sigmask(SIG_UNBLOCK, &alarm_signal, nullptr);
     const long long let_in = now();
     const int taken = take_pending_ticks([] {});
@@ -115,12 +126,23 @@ TEST(TickTimer, ExpiriesDroppedWhileTheSignalWaitsCountWhenTheLoopTakesItsTicks)
     set_timer(0);
     take_pending_ticks([] {});   // the loop sees the timer stopped and counts no more
     pending_ticks = 0;
+    return {taken, 1 + (let_in - armed_until) / tick_nanoseconds, 1 + (read - armed_from) / tick_nanoseconds};
+}
 
-    // Arming counts one tick at once; the expiries lie on whole periods from the arming.
-    const long long at_least = 1 + (let_in - armed_until) / tick_nanoseconds;
-    const long long at_most = 1 + (read - armed_from) / tick_nanoseconds;
-    EXPECT_GE(taken, at_least) << "expected every expiry up to the signal's delivery, got " << taken;
-    EXPECT_LE(taken, at_most) << "expected no expiry counted twice, got " << taken;
+TEST(TickTimer, ExpiriesDroppedWhileTheSignalWaitsCountWhenTheLoopTakesItsTicks)
+{
+    const Stall stall = stall_tick_timer(false);
+    EXPECT_GE(stall.taken, stall.at_least) << "expected every expiry up to the signal's delivery, got " << stall.taken;
+    EXPECT_LE(stall.taken, stall.at_most) << "expected no expiry counted twice, got " << stall.taken;
+}
+
+// A game stopped with Ctrl-Z does not play on while it waits: the stop brings the one expiry
+// whose signal was pending through it, besides the tick of the arming.
+TEST(TickTimer, TheTimeAStoppedGameWaitsIsNotGameTime)
+{
+    const Stall stall = stall_tick_timer(true);
+    EXPECT_GE(stall.taken, 2) << "expected the arming's tick and the stop's, got " << stall.taken;
+    EXPECT_LT(stall.taken, stall.at_least) << "expected the stop's expiries left out, got " << stall.taken;
 }
 
 }  // namespace
