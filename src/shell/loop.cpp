@@ -1,4 +1,5 @@
-// loop.cpp -- the tick counter fed by the interval timer, and one pass of the main loop
+// loop.cpp -- the tick counter, the interval timer that feeds it with every expiry counted, and one
+// pass of the main loop
 #include <csignal>
 #include <cstdint>
 #include <ctime>

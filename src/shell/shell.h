@@ -62,9 +62,7 @@ int take_pending_ticks(void (*wait)());
 bool run_loop_pass(const LoopHooks& hooks);
 
 // ---------------------------------------------------------------------------
-// The window (video.cpp)
-
-constexpr int video_bits_per_pixel = 24;
+// The tick timer held back and counted (loop.cpp)
 
 // SIGALRM held back from the calling thread while something starts threads that must not take
 // it, as block_alarm found it: the mask to restore and, while the tick timer runs, the time
@@ -89,6 +87,11 @@ AlarmBlock block_alarm();
 // Restores the mask that block_alarm found. Every expiry of the tick timer since then counts
 // once, through on_alarm: a blocked signal that expires several times would be delivered once.
 void unblock_alarm(const AlarmBlock& block);
+
+// ---------------------------------------------------------------------------
+// The window (video.cpp)
+
+constexpr int video_bits_per_pixel = 24;
 
 // Sets an OpenGL, resizable video mode of width × height. On failure prints
 // "Couldn't set %dx%d GL video mode: %s" with window_width and window_height, shuts SDL down
