@@ -9,8 +9,8 @@ core (all its threads, from /proc/PID/stat over a fixed window after a warm-up) 
 drawn (which stays fair when a loaded machine makes a program drop frames), the X server's
 CPU over the same window, the frames drawn per second, the private memory (Private_* of
 /proc/PID/smaps, and its dirty part alone, both without the image segment shared with the X
-server), the time from exec to the first frame on screen (the first SDL_GL_SwapBuffers returned, timed by a preloaded counter), and the ratios to
-the empty window.
+server), the time from exec to the first frame on screen (the first SDL_GL_SwapBuffers returned,
+timed by a preloaded counter), and the ratios to the empty window.
 Figures are medians over the rounds; the subjects run one at a time, interleaved, so that a
 busy machine weighs on all of them alike.
 
@@ -88,7 +88,7 @@ def private_mib(pid):
     with open("/proc/%d/smaps" % pid) as file:
         for line in file:
             fields = line.split()
-            if "-" in fields[0] and len(fields) >= 5 and not fields[0].endswith(":"):
+            if not fields[0].endswith(":"):   # a mapping's first line: addresses, ..., its name
                 shared_image = len(fields) >= 6 and fields[5].startswith("/SYSV")
             elif shared_image:
                 continue

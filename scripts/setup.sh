@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # setup.sh -- installs, once, every Debian package that building, playing and testing Quarzil need
 set -euo pipefail
-source "$(dirname "$0")/common.sh"   # as_root, installed
+source "$(dirname "$0")/common.sh"   # installed, install_missing
 
 packages=(
     build-essential cmake pkg-config            # compiler and build
@@ -28,16 +28,7 @@ else
     packages+=(libsdl1.2-compat-dev)
 fi
 
-missing=()
-for package in "${packages[@]}"; do
-    installed "$package" || missing+=("$package")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-as_root apt-get update -qq
-if ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+if ! install_missing "${packages[@]}"; then
     # An older Debian without the compatibility layer: fall back to the classic SDL 1.2.
-    missing=("${missing[@]/libsdl1.2-compat-dev/libsdl1.2-dev}")
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    install_missing "${packages[@]/libsdl1.2-compat-dev/libsdl1.2-dev}"
 fi

@@ -574,8 +574,9 @@ void draw_bipyramid(float size)
     glVertex3f(0.0f, -s, 0.0f);
     glVertex3f(x[0], h, z[0]);
     for (int n = 1; n <= sides; ++n) {
-        lower_normal(n % sides, n - 1);
-        glVertex3f(x[n % sides], h, z[n % sides]);
+        const int i = n % sides;
+        lower_normal(i, n - 1);
+        glVertex3f(x[i], h, z[i]);
     }
     glEnd();
 }

@@ -28,6 +28,23 @@ long long nanoseconds(const timeval& value)
     return value.tv_sec * nanoseconds_per_second + value.tv_usec * 1000LL;
 }
 
+// A signal set of SIGALRM alone.
+sigset_t alarm_only()
+{
+    sigset_t alarm_signal;
+    sigemptyset(&alarm_signal);
+    sigaddset(&alarm_signal, SIGALRM);
+    return alarm_signal;
+}
+
+// The expiries of a timer of the given period from the one due at `from` to the one due at
+// `next`, `next` left out. Both readings lie microseconds from the expiries they stand for, so
+// the rounding to whole periods is exact.
+long long expiries_between(long long from, long long next, long long period)
+{
+    return (next - from + period / 2) / period;
+}
+
 bool alarm_pending()
 {
     sigset_t pending;
@@ -49,9 +66,7 @@ long long take_alarm_and_next_expiry()
     // A timer that expired just now, its signal pending, reads 0 until the signal is taken; an
     // expiry that comes while this runs leaves the signal pending again, and the reading is
     // taken anew.
-    sigset_t alarm_signal;
-    sigemptyset(&alarm_signal);
-    sigaddset(&alarm_signal, SIGALRM);
+    const sigset_t alarm_signal = alarm_only();
     const timespec no_wait = {0, 0};
     itimerval timer;
     long long next_expiry;
@@ -68,9 +83,7 @@ long long take_alarm_and_next_expiry()
 AlarmBlock block_alarm()
 {
     AlarmBlock block{};
-    sigset_t alarm_signal;
-    sigemptyset(&alarm_signal);
-    sigaddset(&alarm_signal, SIGALRM);
+    const sigset_t alarm_signal = alarm_only();
     pthread_sigmask(SIG_BLOCK, &alarm_signal, &block.previous);
     // Only a periodic timer whose signal was let in has expiries to keep; at start-up the
     // signal is still blocked and the timer not yet armed. A timer that expired just now, its
@@ -87,12 +100,10 @@ void unblock_alarm(const AlarmBlock& block)
     if (block.period != 0) {
         // A blocked SIGALRM is pending once however often the timer expired. Every period
         // between the first expiry due after the block and the next one still due is one
-        // expiry, each handed to on_alarm as its delivery would have been. The two clock
-        // readings are microseconds from the expiries they stand for, so the rounding to whole
-        // periods is exact.
+        // expiry, each handed to on_alarm as its delivery would have been.
         const long long next_expiry = take_alarm_and_next_expiry();
         const long long expiries =
-            next_expiry == 0 ? 0 : (next_expiry - block.next_expiry + block.period / 2) / block.period;
+            next_expiry == 0 ? 0 : expiries_between(block.next_expiry, next_expiry, block.period);
         for (long long expiry = 0; expiry < expiries; ++expiry)
             on_alarm(SIGALRM);
     }
@@ -110,7 +121,6 @@ long long ticks_stopped = 0;      // expiries that fell while the process was st
 
 // Set by on_continue when the process goes on after a stop (Ctrl-Z, SIGSTOP).
 std::atomic<bool> continued{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the continue flag is shared with a signal handler");
 
 void on_continue(int)
 {
@@ -126,9 +136,8 @@ void count_dropped_expiries()
 {
     if (first_expiry == 0)
         return;
-    sigset_t alarm_signal, previous;
-    sigemptyset(&alarm_signal);
-    sigaddset(&alarm_signal, SIGALRM);
+    const sigset_t alarm_signal = alarm_only();
+    sigset_t previous;
     pthread_sigmask(SIG_BLOCK, &alarm_signal, &previous);
     // The expiries before the next one, and those counted: taken by the loop, or waiting. A
     // stopped process is continued before it runs on, so a stop that came before a reading
@@ -143,7 +152,7 @@ void count_dropped_expiries()
     if (next_expiry == 0) {
         first_expiry = 0;   // the timer stopped: nothing more to count
     } else {
-        const long long expired = (next_expiry - first_expiry + tick_nanoseconds / 2) / tick_nanoseconds;
+        const long long expired = expiries_between(first_expiry, next_expiry, tick_nanoseconds);
         const long long counted = ticks_counted + pending_ticks.load() - ticks_before_arming + ticks_stopped;
         if (stopped && counted < expired)
             ticks_stopped += expired - counted;
@@ -157,7 +166,7 @@ void count_dropped_expiries()
 }  // namespace
 
 static_assert(std::atomic<int>::is_always_lock_free, "the tick counter is shared with a signal handler");
-static_assert(std::atomic<bool>::is_always_lock_free, "the hang-up flag is shared with a signal handler");
+static_assert(std::atomic<bool>::is_always_lock_free, "the hang-up and continue flags are shared with signal handlers");
 
 void on_alarm(int)
 {
@@ -207,8 +216,7 @@ void arm_tick_timer()
     timer.it_interval.tv_usec = tick_microseconds;
     const long long armed = monotonic_nanoseconds();
     setitimer(ITIMER_REAL, &timer, nullptr);
-    // The first expiry is one period from the arming; the reading is microseconds from it, and
-    // every count of expiries rounds to whole periods.
+    // The first expiry is one period from the arming; the reading is microseconds from it.
     first_expiry = armed + tick_nanoseconds;
 }
 
@@ -219,8 +227,7 @@ int take_pending_ticks(void (*wait)())
     count_dropped_expiries();
     // One exchange, so an expiry arriving at this moment is never lost.
     const int ticks = pending_ticks.exchange(0);
-    if (first_expiry != 0)
-        ticks_counted += ticks;
+    ticks_counted += ticks;
     return ticks;
 }
 

@@ -2,13 +2,6 @@
 # included from this directory's CMakeLists.txt. Both need what the other end-to-end tests need,
 # and nm; the hostile cases that mount things need root (CI has it) and skip without.
 
-if(NOT QUARZIL_SANITIZE STREQUAL "")
-    return()
-endif()
-if(NOT QUARZIL_E2E_PYTHON)
-    find_program(QUARZIL_E2E_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
-endif()
-
 # Seconds of play in the soak: about a minute in every test run; configure a longer one with
 # -DQUARZIL_SOAK_SECONDS=600.
 set(QUARZIL_SOAK_SECONDS 75 CACHE STRING "Seconds the soak test plays the game")

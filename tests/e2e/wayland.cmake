@@ -5,13 +5,6 @@
 # Wayland only where the test's virtual pointer can be built, from wayland-client and
 # wayland-scanner (libwayland-dev); scripts/setup.sh installs all of these.
 
-if(NOT QUARZIL_SANITIZE STREQUAL "")
-    return()
-endif()
-if(NOT QUARZIL_E2E_PYTHON)
-    find_program(QUARZIL_E2E_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
-endif()
-
 # Said on standard error by a test whose compositor cannot start, and then counted as skipped.
 set(QUARZIL_NO_COMPOSITOR "the Wayland compositor cannot start")
 

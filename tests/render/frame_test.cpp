@@ -584,7 +584,8 @@ TEST_F(Frame, DarkensTheBoardUnderTheTableWithATranslucentPanel)
         }
     };
     for (const float under : {0.0f, 0.4f, 1.0f}) {
-        const float blended = 0.0f * factor(quad->state.blend_source) + under * factor(quad->state.blend_destination);
+        const float blended = translucent_black[0] * factor(quad->state.blend_source) +
+                              under * factor(quad->state.blend_destination);
         EXPECT_FLOAT_EQ(under * 0.5f, blended) << "a colour of " << under << " under the panel";
     }
     EXPECT_FALSE(quad->state.is_enabled(GL_LIGHT0) || quad->state.is_enabled(GL_LIGHT1)) << "unlit by the scene's lights";
