@@ -1,7 +1,9 @@
 // scene.cpp -- the scene's fixed state, the view, and the composition of every frame
 #include "render/scene.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include <GL/gl.h>
@@ -58,6 +60,27 @@ constexpr float table_row_step = 0.9f;         // spacing of the table's rows
 
 // Name, cursor and terminating zero of a table row as displayed.
 constexpr int display_name_capacity = name_capacity + 1;
+// The name being typed, with its cursor, keeps this far clear of its row's score.
+constexpr float name_score_gap = 0.15f;
+
+// The screen's shape the scene is laid out for: a window narrower than this shows the whole
+// scene across its width, a wider one shows more at the sides.
+constexpr int scene_aspect_width = 4;
+constexpr int scene_aspect_height = 3;
+
+// While paused the board is hidden; the word and its hint stand where it was. Text on the
+// panel's plane lies 32 units from the eye, the board 40, so the board's centre is seen at
+// x = board_shift × 32 / 40 there.
+constexpr float paused_x = static_cast<float>(board_shift * (camera_distance - panel_z) / camera_distance);
+constexpr float paused_word_y = 0.45f;
+constexpr float paused_hint_y = -0.6f;
+
+// What to do, on one line below the table while no game is played; in name entry the prompt
+// stands there instead. Centred on the view axis, in text scaled down to fit across a 4:3 view.
+constexpr char help_line[] = "Space: new game   Drag a gem onto a neighbour to swap   P: pause   Esc: quit";
+constexpr char name_prompt[] = "Enter your name";
+constexpr float help_line_y = -5.95f;
+constexpr float help_line_scale = 0.5f;
 
 void set_text_colour(const float colour[4])
 {
@@ -190,6 +213,15 @@ void draw_game_over_panel()
     glBlendFunc(GL_ONE, GL_ONE);
 }
 
+// The width name entry leaves the typed name and its cursor: from the name column to a little
+// short of the row's score, which is centred score_column_step to the right of it.
+float name_room(int row_score)
+{
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%d", row_score);
+    return score_column_step - text_width(digits) / 2 - name_score_gap;
+}
+
 void draw_table()
 {
     glPushMatrix();
@@ -223,7 +255,17 @@ void draw_table()
         glPushMatrix();
         draw_text(ALIGN_CENTRE, "%d.", index + 1);
         glTranslatef(name_column_step, 0.0f, 0.0f);
+        // A long name being typed is narrowed until its cursor stays clear of the score.
+        const float room = name_room(entry.score);
+        const float width = text_width(name);
+        const bool narrowed = own_row && game_mode == MODE_NAME_ENTRY && width > room;
+        if (narrowed) {
+            glPushMatrix();
+            glScalef(room / width, 1.0f, 1.0f);
+        }
         draw_text(ALIGN_LEFT, "%s", name);
+        if (narrowed)
+            glPopMatrix();
         glTranslatef(score_column_step, 0.0f, 0.0f);
         draw_text(ALIGN_CENTRE, "%d", entry.score);
         glTranslatef(level_column_step, 0.0f, 0.0f);
@@ -232,6 +274,35 @@ void draw_table()
         glTranslatef(0.0f, -table_row_step, 0.0f);
         if (own_row)
             set_text_colour(grey_75);
+    }
+    glPopMatrix();
+}
+
+// "Paused" and how to go on, where the hidden board was.
+void draw_paused()
+{
+    glPushMatrix();
+    glTranslatef(paused_x, paused_word_y, panel_z);
+    set_text_colour(colour_red);
+    draw_text(ALIGN_CENTRE, "Paused");
+    glTranslatef(0.0f, paused_hint_y - paused_word_y, 0.0f);
+    set_text_colour(grey_75);
+    draw_text(ALIGN_CENTRE, "press p to play on");
+    glPopMatrix();
+}
+
+// The help line on the start screen, or the prompt for a name.
+void draw_help_line()
+{
+    glPushMatrix();
+    glTranslatef(0.0f, help_line_y, panel_z);
+    glScalef(help_line_scale, help_line_scale, 1.0f);
+    if (game_mode == MODE_NAME_ENTRY) {
+        set_text_colour(colour_red);
+        draw_text(ALIGN_CENTRE, "%s", name_prompt);
+    } else {
+        set_text_colour(grey_75);
+        draw_text(ALIGN_CENTRE, "%s", help_line);
     }
     glPopMatrix();
 }
@@ -260,6 +331,20 @@ void init_scene()
     glDisable(GL_LINE_SMOOTH);
 }
 
+ViewRectangle view_rectangle(int width, int height)
+{
+    if (scene_aspect_height * width >= scene_aspect_width * height)
+        return {0, 0, width, height};
+    // Narrower than 4:3: as tall as the width allows, and as far from the top as from the
+    // bottom, so that pick_cell may measure its offset from either edge. Shortening the view
+    // by a pixel evens the margins; a view one pixel tall is lengthened instead.
+    int view_height = scene_aspect_height * width / scene_aspect_width;
+    if ((height - view_height) % 2 != 0)
+        view_height += view_height > 1 ? -1 : 1;
+    view_height = std::clamp(view_height, 1, height);
+    return {0, (height - view_height) / 2, width, view_height};
+}
+
 void set_view(int width, int height)
 {
     // A zero size would make the frustum degenerate; a one-pixel window is drawn instead.
@@ -268,15 +353,16 @@ void set_view(int width, int height)
     window_width = width;
     window_height = height;
     set_video_mode(width, height);
-    glViewport(0, 0, width, height);
+    const ViewRectangle view = view_rectangle(width, height);
+    glViewport(view.x, view.y, view.width, view.height);
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (width < height) {
-        const float ratio = static_cast<float>(height) / static_cast<float>(width);
+    if (view.width < view.height) {
+        const float ratio = static_cast<float>(view.height) / static_cast<float>(view.width);
         glFrustum(-1.0, 1.0, -ratio, ratio, near_plane, far_plane);
     } else {
-        const float ratio = static_cast<float>(width) / static_cast<float>(height);
+        const float ratio = static_cast<float>(view.width) / static_cast<float>(view.height);
         glFrustum(-ratio, ratio, -1.0, 1.0, near_plane, far_plane);
     }
     glMatrixMode(GL_MODELVIEW);
@@ -293,12 +379,17 @@ void draw_frame()
     glLightfv(GL_LIGHT2, GL_POSITION, light_positions[2]);
     if (game_mode == MODE_PLAY)
         draw_clock();
-    draw_board();
+    const bool board_hidden = paused && game_mode == MODE_PLAY;
+    if (!board_hidden)
+        draw_board();
     draw_popups();
     draw_score_panel();
+    if (board_hidden)
+        draw_paused();
     if (game_mode != MODE_PLAY) {
         draw_game_over_panel();
         draw_table();
+        draw_help_line();
         draw_ornament();
     }
     SDL_GL_SwapBuffers();

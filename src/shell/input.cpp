@@ -40,6 +40,20 @@ constexpr int drag_threshold_squared = drag_threshold * drag_threshold;
 
 bool on_board(int value) { return value >= 0 && value < board_size; }
 
+// Adds a symbol to the held set, unless it is there already or the set is full.
+void hold_key(int symbol)
+{
+    if (!key_held(symbol) && held_count < key_slots)
+        held_keys[held_count++] = symbol;
+}
+
+// The keys name entry takes: the characters a name may show (space to "~"), Backspace, and
+// Return or Line Feed to keep the name. Escape and every other control key type nothing.
+bool typed_into_name(int symbol)
+{
+    return (symbol >= ' ' && symbol <= '~') || symbol == SDLK_BACKSPACE || symbol == SDLK_RETURN || symbol == '\n';
+}
+
 int sign(int value) { return value < 0 ? -1 : 1; }
 
 }  // namespace
@@ -57,8 +71,24 @@ void key_event(int symbol, int down)
     }
     if (pressed_count < key_slots)
         pressed_keys[pressed_count++] = symbol;
-    if (!key_held(symbol) && held_count < key_slots)
-        held_keys[held_count++] = symbol;
+    hold_key(symbol);
+}
+
+void name_key_down(int symbol)
+{
+    hold_key(symbol);
+    name_entry_key(static_cast<unsigned>(symbol));
+}
+
+bool window_away(int gain, int state)
+{
+    return gain == 0 && (state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0;
+}
+
+void window_active_event(int gain, int state)
+{
+    if (window_away(gain, state) && game_mode == MODE_PLAY)
+        paused = true;
 }
 
 int key_pressed(int symbol)
@@ -120,9 +150,12 @@ void handle_events()
             const int symbol = event.key.keysym.sym;
             if (symbol == SDLK_ESCAPE)
                 quit_requested = true;
-            key_event(symbol, 1);
-            if (game_mode == MODE_NAME_ENTRY && symbol >= 0 && symbol <= 127)
-                name_entry_key(static_cast<unsigned>(symbol));
+            // A key that name entry takes is only typed: it is no command in the next key pass,
+            // so a space or a "p" in a name starts or pauses nothing.
+            if (game_mode == MODE_NAME_ENTRY && typed_into_name(symbol))
+                name_key_down(symbol);
+            else
+                key_event(symbol, 1);
             break;
         }
         case SDL_KEYUP:
@@ -142,6 +175,9 @@ void handle_events()
             break;
         case SDL_VIDEORESIZE:
             set_view(event.resize.w, event.resize.h);
+            break;
+        case SDL_ACTIVEEVENT:
+            window_active_event(event.active.gain, event.active.state);
             break;
         default:
             break;

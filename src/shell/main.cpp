@@ -55,6 +55,10 @@ void choose_video_drivers()
 
 int main()
 {
+    // Before anything opens a file or a connection: a closed standard descriptor would go to
+    // the first of them, and a line meant for standard error would land in it (the X stream).
+    open_standard_descriptors();
+
     // sdl12-compat draws an OpenGL window into an off-screen buffer of its own and copies that
     // to the window at every swap, so that a program may draw at a size other than the
     // window's. The game always draws at the window's size (set_view follows every resize),

@@ -34,6 +34,12 @@ void on_hang_up(int signal_number);
 // SIGTERM and SIGINT need nothing of the game: SDL turns them into its quit event.
 void catch_hang_up();
 
+// Opens /dev/null on each of the standard descriptors 0, 1 and 2 that is closed, so that no
+// file or connection opened later takes one of them and receives what is meant for standard
+// error (a game started with `2>&-`). Returns false when one of them could not be opened.
+// Run first thing, before anything opens a file.
+bool open_standard_descriptors();
+
 // The seed for srandom: the wall clock in milliseconds since the epoch, truncated to 32 bits.
 unsigned seed_from_time(const timeval& now);
 
@@ -118,6 +124,16 @@ extern void (*pick_square)(int& col, int& row, int x, int y);
 
 // Records a key going down (in the pressed list and the held set) or up (from the held set).
 void key_event(int symbol, int down);
+// A key typed into a name: held like any key, handed to name_entry_key, and not recorded for
+// the key pass, so that it is no command as well.
+void name_key_down(int symbol);
+// Whether the window system's active event with this gain (0 lost, 1 regained) and state
+// (SDL_APP* bits) says the game has gone from the player's sight: the keyboard focus lost, or
+// the window minimised. The pointer leaving the window is not.
+bool window_away(int gain, int state);
+// The window's active event: a game being played pauses, as "p" would, when its window goes
+// away; coming back leaves it paused until "p". The start screen and name entry are left alone.
+void window_active_event(int gain, int state);
 // Whether the symbol was pressed since the last key pass.
 int key_pressed(int symbol);
 // Whether the symbol is held down now.

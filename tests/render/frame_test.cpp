@@ -1,6 +1,7 @@
 // frame_test.cpp -- the view and the frame: what is drawn, where, in which colour and state
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -56,7 +57,7 @@ TEST(SetView, ProjectsTheWindowPlacesTheCameraAndRecomputesPicking)
 {
     struct Case {
         int width, height;
-        int viewport_width, viewport_height;
+        int viewport_y, viewport_width, viewport_height;
         float x_scale, y_scale;   // 2 × near / (right - left) and / (top - bottom) of the frustum
         struct Pick {
             int x, y, col, row;
@@ -65,13 +66,17 @@ TEST(SetView, ProjectsTheWindowPlacesTheCameraAndRecomputesPicking)
     };
     const Case cases[] = {
         // (-4/3, 4/3, -1, 1, 5, 60)
-        {800, 600, 800, 600, 3.75f, 5.0f, {{400, 300, 2, 4}, {0, 0, -4, -1}}},
-        // (-1, 1, -4/3, 4/3, 5, 60)
-        {600, 800, 600, 800, 5.0f, 3.75f, {{300, 400, 2, 4}, {0, 0, -3, -3}}},
-        // (-1, 1, -1, 1, 5, 60)
-        {600, 600, 600, 600, 5.0f, 5.0f, {{300, 300, 2, 4}, {599, 599, 6, 8}}},
+        {800, 600, 0, 800, 600, 3.75f, 5.0f, {{400, 300, 2, 4}, {0, 0, -4, -1}}},
+        // Wider: (-2, 2, -1, 1, 5, 60), more to see at the sides.
+        {1200, 600, 0, 1200, 600, 2.5f, 5.0f, {{600, 300, 2, 4}, {200, 0, -4, -1}}},
+        // Narrower than 4:3: the whole 4:3 scene across the width, centred, 175 pixels of black
+        // above and below: (-4/3, 4/3, -1, 1, 5, 60). The view's corner is a corner of the scene.
+        {600, 800, 175, 600, 450, 3.75f, 5.0f, {{300, 400, 2, 4}, {0, 175, -4, -1}, {0, 0, -4, -5}}},
+        {600, 600, 75, 600, 450, 3.75f, 5.0f, {{300, 300, 2, 4}, {599, 524, 8, 8}}},
+        // 300 × 1050: 225 rows would leave margins of 412 and 413; 224 evens them.
+        {300, 1050, 413, 300, 224, 10.0f / (2 * 300.0f / 224), 5.0f, {{150, 525, 2, 4}}},
         // A window of no size is viewed as one pixel.
-        {0, 0, 1, 1, 5.0f, 5.0f, {{0, 0, -3, -1}}},
+        {0, 0, 0, 1, 1, 5.0f, 5.0f, {{0, 0, -3, -1}}},
     };
     recording::reset();
     build_gem_lists();
@@ -83,10 +88,11 @@ TEST(SetView, ProjectsTheWindowPlacesTheCameraAndRecomputesPicking)
         const std::string window = std::to_string(c.width) + " x " + std::to_string(c.height);
         ASSERT_TRUE(r.errors.empty()) << window << ": " << r.errors.front();
         ASSERT_EQ(1u, test::video_modes.size()) << window << ": the video mode is set again";
-        EXPECT_EQ(std::make_pair(c.viewport_width, c.viewport_height), test::video_modes[0]) << window;
-        EXPECT_EQ(c.viewport_width, window_width) << window;
-        EXPECT_EQ(c.viewport_height, window_height) << window;
-        const GLint viewport[4] = {0, 0, c.viewport_width, c.viewport_height};
+        const int set_width = std::max(c.width, 1), set_height = std::max(c.height, 1);
+        EXPECT_EQ(std::make_pair(set_width, set_height), test::video_modes[0]) << window;
+        EXPECT_EQ(set_width, window_width) << window;
+        EXPECT_EQ(set_height, window_height) << window;
+        const GLint viewport[4] = {0, c.viewport_y, c.viewport_width, c.viewport_height};
         EXPECT_TRUE(std::equal(viewport, viewport + 4, r.viewport))
             << window << ": viewport " << r.viewport[0] << ", " << r.viewport[1] << ", " << r.viewport[2] << ", "
             << r.viewport[3];

@@ -250,28 +250,114 @@ protected:
     std::string saved_home;
 };
 
-TEST_F(Events, EscapeDuringNameEntryQuitsAfterTheWholeDrain)
+TEST_F(Events, NameEntryTypesOnlyWhatANameShowsAndEscapeQuitsAfterTheWholeDrain)
 {
     enter_name_entry();
-    push_key(SDL_KEYDOWN, 'a');
-    push_key(SDL_KEYDOWN, SDLK_ESCAPE);
-    push_key(SDL_KEYDOWN, 'b');
+    for (const int symbol : {int('a'), int(SDLK_TAB), int(SDLK_DELETE), int(SDLK_ESCAPE), 1, 31, int('~'), int('b')})
+        push_key(SDL_KEYDOWN, symbol);
     handle_events();
     EXPECT_TRUE(quit_requested);
-    EXPECT_STREQ(score_table[0].name, "a\x1b" "b") << "Escape reaches name entry and the drain goes on";
+    EXPECT_STREQ(score_table[0].name, "a~b") << "Escape, Tab, Delete and other control keys type nothing, "
+                                                "and the drain goes on after Escape";
+    EXPECT_EQ(game_mode, MODE_NAME_ENTRY);
 }
 
-TEST_F(Events, SpaceThenReturnInOneDrainEndsEntryAndStartsAGame)
+TEST_F(Events, KeysTypedIntoANameAreNoCommands)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> symbols;   // key-downs in one drain, from name entry
+        const char* typed;
+        GameMode mode_after_key_pass;
+        bool paused_after_key_pass;
+    };
+    const Case cases[] = {
+        // The table stays on screen: the space went into the name only.
+        {"x, space, Return", {'x', SDLK_SPACE, SDLK_RETURN}, "x ", MODE_OVER, false},
+        {"p, Return", {'p', SDLK_RETURN}, "p", MODE_OVER, false},
+        // Keys after Return find the table screen and act as commands there.
+        {"Return, space", {SDLK_RETURN, SDLK_SPACE}, "", MODE_PLAY, false},
+        // F1 is no character: it starts a new game from name entry, as always.
+        {"a, F1", {'a', SDLK_F1}, "a", MODE_PLAY, false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        enter_name_entry();
+        for (const int symbol : c.symbols) {
+            push_key(SDL_KEYDOWN, symbol);
+            push_key(SDL_KEYUP, symbol);
+        }
+        handle_events();
+        EXPECT_STREQ(score_table[0].name, c.typed) << c.name;
+        EXPECT_EQ(held_count, 0) << c.name << ": every key went up again";
+        handle_pressed_keys();
+        EXPECT_EQ(game_mode, c.mode_after_key_pass) << c.name;
+        EXPECT_EQ(paused, c.paused_after_key_pass) << c.name;
+        TearDown();
+    }
+}
+
+TEST_F(Events, KeysTypedIntoANameAreHeldLikeAnyKey)
 {
     enter_name_entry();
-    push_key(SDL_KEYDOWN, SDLK_SPACE);
-    push_key(SDL_KEYUP, SDLK_SPACE);
-    push_key(SDL_KEYDOWN, SDLK_RETURN);
+    push_key(SDL_KEYDOWN, 'q');
     handle_events();
-    EXPECT_STREQ(score_table[0].name, " ");
-    EXPECT_EQ(game_mode, MODE_OVER);
+    EXPECT_EQ(key_held('q'), 1);
+    EXPECT_EQ(key_pressed('q'), 0);
+    push_key(SDL_KEYUP, 'q');
+    handle_events();
+    EXPECT_EQ(key_held('q'), 0);
+}
+
+TEST_F(Input, AGameBeingPlayedPausesWhenItsWindowGoesAwayAndWaitsForP)
+{
+    struct Case {
+        const char* name;
+        int gain, state;
+        GameMode mode;
+        bool pauses;
+    };
+    const Case cases[] = {
+        {"focus lost in play", 0, SDL_APPINPUTFOCUS, MODE_PLAY, true},
+        {"minimised in play", 0, SDL_APPACTIVE, MODE_PLAY, true},
+        {"minimised and unfocused in play", 0, SDL_APPACTIVE | SDL_APPINPUTFOCUS, MODE_PLAY, true},
+        {"pointer left the window in play", 0, SDL_APPMOUSEFOCUS, MODE_PLAY, false},
+        {"focus regained in play", 1, SDL_APPINPUTFOCUS, MODE_PLAY, false},
+        {"restored in play", 1, SDL_APPACTIVE, MODE_PLAY, false},
+        {"focus lost on the table screen", 0, SDL_APPINPUTFOCUS, MODE_OVER, false},
+        {"minimised on the table screen", 0, SDL_APPACTIVE, MODE_OVER, false},
+        {"focus lost in name entry", 0, SDL_APPINPUTFOCUS, MODE_NAME_ENTRY, false},
+        {"minimised in name entry", 0, SDL_APPACTIVE, MODE_NAME_ENTRY, false},
+    };
+    for (const Case& c : cases) {
+        paused = false;
+        game_mode = c.mode;
+        window_active_event(c.gain, c.state);
+        EXPECT_EQ(paused, c.pauses) << c.name;
+    }
+    // Coming back leaves a paused game paused, and an event that pauses never un-pauses.
+    game_mode = MODE_PLAY;
+    paused = true;
+    for (const Case& c : cases) {
+        window_active_event(c.gain, c.state);
+        EXPECT_TRUE(paused) << c.name << " on a paused game";
+    }
+    key_event(SDLK_p, 1);
     handle_pressed_keys();
-    EXPECT_EQ(game_mode, MODE_PLAY) << "the space is found in the key pass after name entry ended";
+    EXPECT_FALSE(paused) << "p plays on";
+}
+
+TEST_F(Events, TheWindowsActiveEventsReachThePause)
+{
+    game_mode = MODE_PLAY;
+    SDL_Event event{};
+    event.type = SDL_ACTIVEEVENT;
+    event.active.type = SDL_ACTIVEEVENT;
+    event.active.gain = 0;
+    event.active.state = SDL_APPINPUTFOCUS;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    handle_events();
+    EXPECT_TRUE(paused);
 }
 
 TEST_F(Events, QuitEventRequestsTheEndAndMouseEventsReachTheDrag)
