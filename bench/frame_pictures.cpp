@@ -106,6 +106,21 @@ int pictures(const char* folder)
     set_view(1000, 500);
     game_mode = MODE_OVER;
     written &= picture(folder, "wide_game_over");
+    // A square window shows the whole 4:3 scene with black above and below.
+    set_view(800, 800);
+    game_mode = MODE_PLAY;
+    written &= picture(folder, "square_play");
+    set_view(30, 40);
+    written &= picture(folder, "tiny_play");
+    set_view(start_width, start_height);
+    paused = true;
+    written &= picture(folder, "paused");
+    paused = false;
+    // The longest name being typed keeps its cursor clear of the score.
+    std::strcpy(score_table[0].name, "mmmmmmmmmmm");
+    score_table[0].score = 12345;
+    game_mode = MODE_NAME_ENTRY;
+    written &= picture(folder, "long_name_entry");
     return written ? 0 : 1;
 }
 

@@ -44,15 +44,29 @@ BOARD_SHIFT = 3.0      # the board's centre lies this far right of the view axis
 TEXT_Z = 8.0           # the score panel and the high-score table
 
 
+def view_rectangle(width, height):
+    """Where the game shows its scene in a window of width x height: (left, top, width, height).
+    A window narrower than 4:3 shows the whole 4:3 scene across its width, centred, with equal
+    margins above and below (a pixel off 4:3 to make them equal)."""
+    if 3 * width >= 4 * height:
+        return 0, 0, width, height
+    view_height = 3 * width // 4
+    if (height - view_height) % 2:
+        view_height += -1 if view_height > 1 else 1
+    view_height = max(1, min(view_height, height))
+    return 0, (height - view_height) // 2, width, view_height
+
+
 def pixels_per_unit(width, height, z):
     """Window pixels per world unit in the plane z for a window of width x height."""
-    return min(width, height) / 2 * NEAR / (CAMERA_DISTANCE - z)
+    _, _, view_width, view_height = view_rectangle(width, height)
+    return min(view_width, view_height) / 2 * NEAR / (CAMERA_DISTANCE - z)
 
 
 def to_pixel(x, y, z, size):
-    width, height = size
-    scale = pixels_per_unit(width, height, z)
-    return width / 2 + x * scale, height / 2 - y * scale
+    left, top, view_width, view_height = view_rectangle(*size)
+    scale = pixels_per_unit(size[0], size[1], z)
+    return left + view_width / 2 + x * scale, top + view_height / 2 - y * scale
 
 
 def square_centre(row, col, size):
@@ -109,7 +123,8 @@ def gem_colour(image, centre, half):
 def square_in_view(row, col, size):
     x, y = square_centre(row, col, size)
     half = square_pixels(size) / 2
-    return half <= x <= size[0] - half and half <= y <= size[1] - half
+    left, top, width, height = view_rectangle(*size)
+    return left + half <= x <= left + width - half and top + half <= y <= top + height - half
 
 
 def read_board(image):

@@ -231,9 +231,11 @@ class ScoresTest(unittest.TestCase):
         home = self.make_home()
         first = Copy(self, home, 0)
         second = Copy(self, home, 1)
+        # A game pauses when its window loses the focus, so each copy plays its game to the end
+        # in the focus before the next one starts.
         self.start_game(first, 2)
-        self.start_game(second, 1)
         first.wait_for_mode(MODE_NAME_ENTRY, "name entry in the first copy", GAME_SECONDS)
+        self.start_game(second, 1)
         second.wait_for_mode(MODE_NAME_ENTRY, "name entry in the second copy", GAME_SECONDS)
         self.assertEqual(second.table_row(), 2, "the second copy's row before the merge (below bob's equal 1)")
 
@@ -271,14 +273,15 @@ class ScoresTest(unittest.TestCase):
         # A hang-up (the terminal closed, the session ended), kill's default signal and the
         # terminal's interrupt key each end the game in order: the row being named is written.
         cases = [("hangup", signal.SIGHUP), ("term", signal.SIGTERM), ("int", signal.SIGINT)]
+        # A game pauses when its window loses the focus: each copy plays to the end in the focus.
         copies = []
         for slot, (name, number) in enumerate(cases):
             home = self.make_home()
             copy = Copy(self, home, slot)
             self.start_game(copy, 1)
+            copy.wait_for_mode(MODE_NAME_ENTRY, "name entry before %s" % number.name, GAME_SECONDS)
             copies.append((name, number, home, copy))
         for name, number, home, copy in copies:
-            copy.wait_for_mode(MODE_NAME_ENTRY, "name entry before %s" % number.name, GAME_SECONDS)
             harness.run("xdotool", "windowfocus", "--sync", copy.window, "key", "--delay", "60", *key_names(name))
             # The row goes below bob's equal score.
             copy.wait_for(lambda image: copy.memory.score_table()[2][0] == name.encode(),
