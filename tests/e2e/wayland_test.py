@@ -8,13 +8,16 @@ with a virtual pointer, screenshots taken with grim.
 The test is skipped, saying why, only where the compositor cannot start. wayland_session.py
 runs the session; harness.py says which game is played and where screenshots of failures go.
 """
+import struct
 import sys
+import time
 import unittest
 
 import harness
 import wayland_session
 from harness import (SEED, count_pixels, dial_top_right, game_over_left_box, is_red, is_vivid, is_yellow,
                      neighbour_swaps, ornament_box, panel_number, print_board, square_centre, square_in_view)
+from hostile_game import GameMemory
 
 compositor = None
 pointer_client = None   # the virtual pointer's path, from the command line
@@ -85,6 +88,39 @@ class WaylandTest(unittest.TestCase):
             lines = file.read().splitlines()
         self.assertEqual(len(lines), 100, "lines in the score file")
         self.assertEqual(lines[:2], ["ann 120 4", "bob 30 2"], "the rows read at start-up")
+
+    def test_another_window_taking_the_focus_pauses_the_game(self):
+        deal = print_board(SEED)
+        game = wayland_session.Game(self, compositor)
+        game.wait_for_board(deal["start"], "board of the high-score screen")
+        game.key("space")
+        game.wait_for_board(deal["game"], "board of the first game after space")
+        memory = GameMemory(game.process.pid)
+        self.addCleanup(memory.close)
+        paused = lambda: memory.read("quarzil::paused", 1) != b"\0"
+        clock = lambda: struct.unpack("<f", memory.read("quarzil::clock_time", 4))[0]
+        self.assertFalse(paused(), "paused before another window came")
+
+        # A new window takes the keyboard focus.
+        other = wayland_session.Game(self, compositor)
+        deadline = time.monotonic() + 10
+        while not paused():
+            self.assertLess(time.monotonic(), deadline, "no pause within 10 s of another window taking the focus")
+            time.sleep(0.1)
+        before = clock()
+        time.sleep(2)
+        self.assertEqual(clock(), before, "the clock while another window has the focus")
+
+        # With the other window gone the focus comes back; only p plays on.
+        other.kill()
+        time.sleep(1)
+        self.assertTrue(paused(), "still paused with the focus back")
+        game.key("p")
+        deadline = time.monotonic() + 10
+        while paused() or clock() >= before:
+            self.assertLess(time.monotonic(), deadline, "the clock does not run again after p")
+            time.sleep(0.1)
+        self.assertEqual(game.quit(), 0, "exit status after Escape; standard error: %r" % game.stderr())
 
 
 def main():
