@@ -121,6 +121,15 @@ int pictures(const char* folder)
     score_table[0].score = 12345;
     game_mode = MODE_NAME_ENTRY;
     written &= picture(folder, "long_name_entry");
+    // The keyboard's cursor on one gem, another taken up.
+    game_mode = MODE_PLAY;
+    hover_col = 5;
+    hover_row = 2;
+    gem_taken = true;
+    taken_col = 2;
+    taken_row = 5;
+    written &= picture(folder, "keyboard_taken");
+    gem_taken = false;
     return written ? 0 : 1;
 }
 

@@ -34,6 +34,7 @@ constexpr float near_plane = 5.0f;
 constexpr float far_plane = 60.0f;
 constexpr float vanish_depth = 50.0f;      // how far towards the viewer a vanishing gem flies
 constexpr double panel_z = 8.0;            // the plane of the score panel, the table and its panel
+constexpr float taken_lift = 4.0f;         // a gem the keyboard took up stands this far nearer
 
 // The score panel: three rows of a label and its number, from the top.
 constexpr float score_panel_top = 5.0f;        // y of the first row ("Score")
@@ -109,10 +110,16 @@ void draw_board()
                 swing = -swing;
             }
             y += static_cast<float>(square_size * cell.drop);
+            // A gem the keyboard took up is lifted towards the viewer and lit, wherever the
+            // pointer is.
+            const bool taken = game_mode == MODE_PLAY && gem_taken && column == taken_col && row == taken_row;
+            if (taken)
+                z += taken_lift;
 
             glPushMatrix();
             glTranslatef(x, y, z);
-            const bool hovered = game_mode == MODE_PLAY && column == hover_col && row == hover_row;
+            const bool hovered =
+                game_mode == MODE_PLAY && ((column == hover_col && row == hover_row) || taken);
             if (hovered)
                 glEnable(GL_LIGHT2);
             if (cell.swap_step != 0) {

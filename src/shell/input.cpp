@@ -15,6 +15,9 @@ int held_count = 0;
 int drag_armed = 0;
 int hover_col = 0;             // before the first motion, square (0, 0) counts as hovered
 int hover_row = 0;
+bool gem_taken = false;        // the keyboard took up the gem on taken_col, taken_row
+int taken_col = 0;
+int taken_row = 0;
 void (*pick_square)(int& col, int& row, int x, int y) = pick_cell;
 
 namespace {
@@ -38,6 +41,22 @@ constexpr SoundKey sound_keys[] = {
 
 constexpr int drag_threshold_squared = drag_threshold * drag_threshold;
 
+// The arrow keys: the direction each moves the cursor, or a taken gem, on the board.
+struct CursorKey {
+    int symbol;
+    int dcol, drow;
+};
+
+constexpr CursorKey cursor_keys[] = {
+    {SDLK_LEFT, -1, 0},
+    {SDLK_RIGHT, 1, 0},
+    {SDLK_UP, 0, -1},
+    {SDLK_DOWN, 0, 1},
+};
+
+// The keys that take up the gem under the cursor and put it down again.
+bool takes_gem(int symbol) { return symbol == SDLK_SPACE || symbol == SDLK_RETURN || symbol == SDLK_KP_ENTER; }
+
 bool on_board(int value) { return value >= 0 && value < board_size; }
 
 // Adds a symbol to the held set, unless it is there already or the set is full.
@@ -55,6 +74,8 @@ bool typed_into_name(int symbol)
 }
 
 int sign(int value) { return value < 0 ? -1 : 1; }
+
+int on_board_clamped(int value) { return value < 0 ? 0 : value >= board_size ? board_size - 1 : value; }
 
 }  // namespace
 
@@ -141,6 +162,44 @@ void mouse_motion(int x, int y)
     queue_swap(col, row, dcol, drow);
 }
 
+void cursor_key(int symbol)
+{
+    if (takes_gem(symbol)) {
+        if (gem_taken) {
+            gem_taken = false;
+        } else if (on_board(hover_col) && on_board(hover_row)) {
+            gem_taken = true;
+            taken_col = hover_col;
+            taken_row = hover_row;
+        }
+        return;
+    }
+    for (const CursorKey& key : cursor_keys) {
+        if (key.symbol != symbol)
+            continue;
+        if (gem_taken) {
+            // A taken gem swaps with its neighbour, as a drag from it that way would; towards
+            // the edge nothing is made and the gem stays up.
+            if (!on_board(taken_col + key.dcol) || !on_board(taken_row + key.drow))
+                return;
+            queue_swap(taken_col, taken_row, key.dcol, key.drow);
+            gem_taken = false;
+            hover_col = taken_col;
+            hover_row = taken_row;
+            return;
+        }
+        // A cursor the pointer left off the board comes back to the nearest square first.
+        if (on_board(hover_col) && on_board(hover_row)) {
+            hover_col = on_board_clamped(hover_col + key.dcol);
+            hover_row = on_board_clamped(hover_row + key.drow);
+        } else {
+            hover_col = on_board_clamped(hover_col);
+            hover_row = on_board_clamped(hover_row);
+        }
+        return;
+    }
+}
+
 void handle_events()
 {
     SDL_Event event;
@@ -188,13 +247,24 @@ void handle_events()
 void handle_pressed_keys()
 {
     // Each command acts at most once per pass and sees the effect of those above it.
-    if (key_pressed(SDLK_F1))
+    if (key_pressed(SDLK_F1)) {
         new_game();
+        gem_taken = false;
+    }
     for (const SoundKey& key : sound_keys)
         if (key_pressed(key.symbol))
             play_sound(key.sound);
     if (key_pressed(SDLK_p) && game_mode == MODE_PLAY)
         paused = !paused;
+    // The keyboard's cursor, in a game being played: every arrow, space and Enter pressed, in
+    // order. Taken before space may start a game below, so that the space that starts one
+    // takes up no gem.
+    if (game_mode == MODE_PLAY && !paused) {
+        for (int index = 0; index < pressed_count; ++index)
+            cursor_key(pressed_keys[index]);
+    } else {
+        gem_taken = false;
+    }
     if (key_pressed(SDLK_SPACE) && game_mode == MODE_OVER)
         new_game();
     pressed_count = 0;

@@ -115,8 +115,11 @@ extern int pressed_count;
 extern int held_keys[key_slots];      // symbols now down, each once, in no order
 extern int held_count;
 extern int drag_armed;                // 1 from a press until release or until the drag fires
-extern int hover_col;                 // square under the pointer; outside 0..7 when off the board
-extern int hover_row;
+extern int hover_col;                 // square under the pointer or the keyboard's cursor; outside
+extern int hover_row;                 // 0..7 when the pointer is off the board
+extern bool gem_taken;                // the keyboard took up the gem on (taken_col, taken_row)
+extern int taken_col;
+extern int taken_row;
 
 // The pixel-to-square mapping that mouse_motion uses: pick_cell, which needs the OpenGL
 // context; tests put a mapping of their own here.
@@ -143,6 +146,12 @@ void mouse_up();
 // Updates the hovered square and, for an armed drag of 20 pixels or more, queues one swap
 // from the square under the press point towards the drag's main direction.
 void mouse_motion(int x, int y);
+// One key of the keyboard's cursor, in a game being played and not paused. An arrow moves the
+// cursor (the hovered square) one square that way, stopping at the edges, or, while a gem is
+// taken, queues the swap of that gem with its neighbour that way, as a drag would, and puts it
+// down; towards the edge it does nothing. Space and Enter take up the gem under the cursor, or
+// put the taken one down. Other keys do nothing.
+void cursor_key(int symbol);
 // Polls SDL until its queue is empty and handles every event.
 void handle_events();
 // Applies the game's key commands from the keys pressed during the previous drain, then

@@ -45,6 +45,7 @@ protected:
         held_count = 0;
         drag_armed = 0;
         paused = false;
+        gem_taken = false;
         quit_requested = false;
         pick_square = grid_pick;
         take_sounds();
@@ -171,6 +172,98 @@ INSTANTIATE_TEST_SUITE_P(Cases, Drag, testing::Values(
     DragCase{"UpFromRowZeroIsSpent", 225, 125, 225, 60, 0, {}, false},
     DragCase{"FromOffTheBoard", 50, 225, 90, 225, 0, {}, false}),
     [](const testing::TestParamInfo<DragCase>& info) { return std::string(info.param.name); });
+
+struct CursorCase {
+    const char* name;
+    GameMode mode;
+    bool paused;
+    int hover_col, hover_row;    // where the cursor starts
+    std::vector<int> keys;       // pressed in one pass, in order
+    int end_col, end_row;        // where it ends
+    bool taken;                  // a gem taken up at the end
+    int queued;                  // swap requests queued
+    SwapRequest request;         // the request, when one was queued
+    GameMode end_mode;
+};
+
+class Cursor : public Input, public testing::WithParamInterface<CursorCase> {};
+
+TEST_P(Cursor, MovesOverTheBoardAndSwapsATakenGemAsADragWould)
+{
+    const CursorCase& c = GetParam();
+    game_mode = c.mode;
+    paused = c.paused;
+    hover_col = c.hover_col;
+    hover_row = c.hover_row;
+    gem_taken = false;
+    for (const int key : c.keys) {
+        key_event(key, 1);
+        key_event(key, 0);
+    }
+    handle_pressed_keys();
+    EXPECT_EQ(hover_col, c.end_col) << "cursor column";
+    EXPECT_EQ(hover_row, c.end_row) << "cursor row";
+    EXPECT_EQ(gem_taken, c.taken) << "a gem taken up";
+    EXPECT_EQ(waiting_moves(), c.queued) << "swap requests";
+    if (c.queued)
+        expect_request(c.request, swap_queue[swap_tail], "the keys' request");
+    EXPECT_EQ(game_mode, c.end_mode);
+    handle_pressed_keys();
+    EXPECT_EQ(waiting_moves(), c.queued) << "keys act in the pass after their drain only";
+}
+
+constexpr int left = SDLK_LEFT, right = SDLK_RIGHT, up = SDLK_UP, down = SDLK_DOWN;
+constexpr int space = SDLK_SPACE, enter = SDLK_RETURN, keypad_enter = SDLK_KP_ENTER;
+
+INSTANTIATE_TEST_SUITE_P(Cases, Cursor, testing::Values(
+    CursorCase{"RightMovesOneSquare", MODE_PLAY, false, 3, 4, {right}, 4, 4, false, 0, {}, MODE_PLAY},
+    CursorCase{"EveryArrowInTurn", MODE_PLAY, false, 3, 4, {right, right, up, left, down, down}, 4, 5, false, 0, {},
+               MODE_PLAY},
+    CursorCase{"LeftStopsAtTheEdge", MODE_PLAY, false, 0, 4, {left}, 0, 4, false, 0, {}, MODE_PLAY},
+    CursorCase{"UpStopsAtTheEdge", MODE_PLAY, false, 5, 0, {up}, 5, 0, false, 0, {}, MODE_PLAY},
+    CursorCase{"DownStopsAtTheEdge", MODE_PLAY, false, 5, 7, {down}, 5, 7, false, 0, {}, MODE_PLAY},
+    CursorCase{"RightStopsAtTheEdge", MODE_PLAY, false, 7, 2, {right}, 7, 2, false, 0, {}, MODE_PLAY},
+    CursorCase{"OffTheBoardComesBackToTheNearestSquare", MODE_PLAY, false, -4, 9, {right}, 0, 7, false, 0, {},
+               MODE_PLAY},
+    CursorCase{"SpaceTakesUp", MODE_PLAY, false, 3, 4, {space}, 3, 4, true, 0, {}, MODE_PLAY},
+    CursorCase{"SpaceAgainPutsDown", MODE_PLAY, false, 3, 4, {space, space}, 3, 4, false, 0, {}, MODE_PLAY},
+    CursorCase{"NothingToTakeOffTheBoard", MODE_PLAY, false, 8, 2, {space}, 8, 2, false, 0, {}, MODE_PLAY},
+    CursorCase{"TakenGemSwapsRight", MODE_PLAY, false, 3, 4, {space, right}, 3, 4, false, 1, {3, 4, 1, 0}, MODE_PLAY},
+    CursorCase{"TakenGemSwapsUpWithEnter", MODE_PLAY, false, 3, 4, {enter, up}, 3, 4, false, 1, {3, 4, 0, -1},
+               MODE_PLAY},
+    CursorCase{"TakenGemSwapsDownWithTheKeypadsEnter", MODE_PLAY, false, 6, 6, {keypad_enter, down}, 6, 6, false, 1,
+               {6, 6, 0, 1}, MODE_PLAY},
+    CursorCase{"TakenGemStaysUpTowardsTheEdge", MODE_PLAY, false, 7, 0, {space, right, up}, 7, 0, true, 0, {},
+               MODE_PLAY},
+    CursorCase{"TakenGemStillSwapsAfterAnEdge", MODE_PLAY, false, 0, 0, {space, left, down}, 0, 0, false, 1,
+               {0, 0, 0, 1}, MODE_PLAY},
+    CursorCase{"OneSwapThenTheCursorMovesOn", MODE_PLAY, false, 2, 2, {space, left, left}, 1, 2, false, 1,
+               {2, 2, -1, 0}, MODE_PLAY},
+    CursorCase{"PausedArrowsDoNothing", MODE_PLAY, true, 3, 4, {right, space, down}, 3, 4, false, 0, {}, MODE_PLAY},
+    CursorCase{"TableScreenArrowsDoNothingAndSpaceStarts", MODE_OVER, false, 3, 4, {right, space, left}, 3, 4, false,
+               0, {}, MODE_PLAY},
+    CursorCase{"NameEntryArrowsDoNothing", MODE_NAME_ENTRY, false, 3, 4, {right, down}, 3, 4, false, 0, {},
+               MODE_NAME_ENTRY}),
+    [](const testing::TestParamInfo<CursorCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Input, APausedGameOrANewGamePutsATakenGemDown)
+{
+    game_mode = MODE_PLAY;
+    hover_col = 3;
+    hover_row = 3;
+    key_event(SDLK_SPACE, 1);
+    handle_pressed_keys();
+    ASSERT_TRUE(gem_taken);
+    key_event(SDLK_F1, 1);
+    handle_pressed_keys();
+    EXPECT_FALSE(gem_taken) << "after F1";
+    key_event(SDLK_SPACE, 1);
+    handle_pressed_keys();
+    ASSERT_TRUE(gem_taken);
+    key_event(SDLK_p, 1);
+    handle_pressed_keys();
+    EXPECT_FALSE(gem_taken) << "after p";
+}
 
 TEST_F(Input, ReleasingTheButtonDisarmsTheDrag)
 {
