@@ -378,6 +378,16 @@ void set_view(int width, int height)
     update_pick_matrix();
 }
 
+void restore_lost_scene()
+{
+    // Names that the current context does not know were lost with the one that made them.
+    if (list_base == 0 || (glIsList(list_base) && (font_texture == 0 || glIsTexture(font_texture))))
+        return;
+    init_scene();
+    load_font();
+    build_gem_lists();
+}
+
 void draw_frame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

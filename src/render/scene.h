@@ -25,6 +25,10 @@ ViewRectangle view_rectangle(int width, int height);
 // viewport (view_rectangle), the projection, the camera and the picking matrix. A zero size is
 // taken as 1.
 void set_view(int width, int height);
+// After a change of video mode: where the OpenGL context is a new one that knows neither the
+// gems' display lists nor the font's texture, sets the fixed state and builds both again.
+// Nothing when they survived, or before they were first built.
+void restore_lost_scene();
 // Draws one frame from the game's state and presents it.
 void draw_frame();
 

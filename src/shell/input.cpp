@@ -234,6 +234,7 @@ void handle_events()
             break;
         case SDL_VIDEORESIZE:
             set_view(event.resize.w, event.resize.h);
+            restore_lost_scene();
             break;
         case SDL_ACTIVEEVENT:
             window_active_event(event.active.gain, event.active.state);
@@ -254,6 +255,8 @@ void handle_pressed_keys()
     for (const SoundKey& key : sound_keys)
         if (key_pressed(key.symbol))
             play_sound(key.sound);
+    if (key_pressed(SDLK_F11))
+        toggle_full_screen();
     if (key_pressed(SDLK_p) && game_mode == MODE_PLAY)
         paused = !paused;
     // The keyboard's cursor, in a game being played: every arrow, space and Enter pressed, in

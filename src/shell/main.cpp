@@ -88,6 +88,7 @@ int main()
 
     choose_video_drivers();
     SDL_Init(SDL_INIT_VIDEO);
+    note_desktop_size();
     window_width = start_width;
     window_height = start_height;
     set_video_mode(start_width, start_height);

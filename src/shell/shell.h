@@ -99,7 +99,22 @@ void unblock_alarm(const AlarmBlock& block);
 
 constexpr int video_bits_per_pixel = 24;
 
-// Sets an OpenGL, resizable video mode of width × height. On failure prints
+extern bool full_screen;       // the window fills the screen (F11)
+extern int desktop_width;      // the screen's size as SDL reported it before the first video
+extern int desktop_height;     // mode (pixels); 0 when it could not tell
+extern int windowed_width;     // the window's size to come back to from full screen (pixels)
+extern int windowed_height;
+
+// Notes the screen's size; after SDL_Init, before the first video mode.
+void note_desktop_size();
+// F11: from a window, full screen at the desktop's size, the window's size kept to come back
+// to; from full screen, the window as it was. Where SDL cannot give full screen, or the
+// desktop's size is unknown, nothing changes. The view follows, and what the driver dropped
+// with the old mode (display lists, the font's texture) is made again.
+void toggle_full_screen();
+
+// Sets an OpenGL video mode of width × height: full screen when full_screen is set, else a
+// resizable window. On failure prints
 // "Couldn't set %dx%d GL video mode: %s" with window_width and window_height, shuts SDL down
 // and ends the process with status 2: it never returns a failure.
 SDL_Surface* set_video_mode(int width, int height);

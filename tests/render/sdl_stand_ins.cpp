@@ -10,6 +10,10 @@ std::vector<std::pair<int, int>> video_modes;
 std::vector<std::size_t> swaps;
 }  // namespace test
 
+void toggle_full_screen()
+{
+}
+
 SDL_Surface* set_video_mode(int width, int height)
 {
     static SDL_Surface surface{};

@@ -497,6 +497,14 @@ void glCallList(GLuint list)
     issue([list] { run_list(list); });
 }
 
+GLboolean glIsList(GLuint list)
+{
+    for (const ListRecord& record : recording.lists)
+        if (record.name == list)
+            return GL_TRUE;
+    return GL_FALSE;
+}
+
 // ---------------------------------------------------------------------------
 // Primitives and their vertices
 
@@ -811,6 +819,14 @@ void glGenTextures(GLsizei n, GLuint* textures)
         recording.textures.push_back(texture);
         textures[i] = texture.name;
     }
+}
+
+GLboolean glIsTexture(GLuint texture)
+{
+    for (const Texture& known : recording.textures)
+        if (known.name == texture)
+            return GL_TRUE;
+    return GL_FALSE;
 }
 
 void glBindTexture(GLenum target, GLuint texture)
