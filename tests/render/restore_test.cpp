@@ -25,7 +25,7 @@ TEST(RestoreLostScene, BuildsTheListsAgainOnlyWhenTheContextLostThem)
     restore_lost_scene();
     EXPECT_EQ(recording::recording.lists.size(), built) << "the gems' lists made again";
     EXPECT_EQ(glIsList(list_base), GL_TRUE) << "the new list names are the ones drawn";
-    EXPECT_TRUE(recording::recording.state.enabled.count(GL_LIGHTING)) << "the fixed state set again";
+    EXPECT_TRUE(recording::recording.state.is_enabled(GL_LIGHTING)) << "the fixed state set again";
 }
 
 }  // namespace
