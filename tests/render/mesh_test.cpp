@@ -1,5 +1,6 @@
 // mesh_test.cpp -- the gem solids as their recorded display lists show them
 #include "render/gems.h"
+#include "render/gems_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -432,7 +433,7 @@ TEST(Icosphere, DepthZeroEmitsTheTableLastFaceFirst)
     for (int t = 0; t < 20; ++t) {
         const int face = 19 - t;
         for (int c = 0; c < 3; ++c) {
-            const float* corner = icosahedron_vertices[icosahedron_faces[face][c]];
+            const float* corner = icosahedron_corner(face, c);
             const auto& got = vertices[3 * t + c];
             for (int axis = 0; axis < 3; ++axis) {
                 EXPECT_EQ(corner[axis] * radius, got.position[axis])
