@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -233,7 +234,7 @@ TEST_F(Saving, RootSavingInThePlayersHomeLeavesEveryFileThePlayers)
         for (const auto& item : fs::directory_iterator(home)) fs::remove(item.path());
         if (file_existed) {
             write_file(score_file(), "old 1 1\n");
-            chown(score_file().c_str(), test::nobody, test::nobody);
+            ASSERT_EQ(chown(score_file().c_str(), test::nobody, test::nobody), 0) << std::strerror(errno);
             chmod(score_file().c_str(), 0640);
         }
         load_scores();
@@ -297,7 +298,9 @@ TEST_F(Saving, AFileThePlayerMayNotReadAndWriteIsLeftAlone)
     for (const Case& c : cases) {
         for (const auto& item : fs::directory_iterator(home)) fs::remove(item.path());
         write_file(score_file(), "ann 120 4\n");
-        if (test::running_as_root()) chown(score_file().c_str(), test::nobody, test::nobody);
+        if (test::running_as_root()) {
+            ASSERT_EQ(chown(score_file().c_str(), test::nobody, test::nobody), 0) << std::strerror(errno);
+        }
         chmod(score_file().c_str(), c.mode);
 
         // The game as the player: reads what it may at start-up, enters a row and saves it.
@@ -329,7 +332,7 @@ TEST_F(Saving, ALeftoverTemporaryFileIsReplacedByTheNextSave)
         chmod(temporary_file().c_str(), c.mode);
         if (test::running_as_root()) {
             const uid_t owner = c.of_another_user ? 0 : test::nobody;
-            chown(temporary_file().c_str(), owner, owner);
+            ASSERT_EQ(chown(temporary_file().c_str(), owner, owner), 0) << std::strerror(errno);
         }
         load_scores();
         const test::ChildResult player = run_in_child(
