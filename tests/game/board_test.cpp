@@ -84,6 +84,8 @@ struct ScanCase {
     std::vector<int> doomed;    // cell indices that end doomed
 };
 
+void PrintTo(const ScanCase& c, std::ostream* out) { *out << c.name; }
+
 class FindMatches : public testing::TestWithParam<ScanCase> {};
 
 TEST_P(FindMatches, ReportsEachRunOnceInScanOrder)
