@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "render/font_file.h"
-#include "scratch.h"
+#include "fuzz_check.h"
 
 namespace quarzil {
 namespace {
@@ -113,7 +113,7 @@ void check_text_widths(const uint8_t* data, std::size_t size)
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     using namespace quarzil;
-    image_path = fuzz::make_scratch_dir("quarzil_font_fuzz") + "/bigfont.ppm";
+    image_path = fuzz::scratch_folder("quarzil_font_fuzz") / "bigfont.ppm";
     fill_glyph_index();
     if (!allocate_font_atlas()) {
         std::fprintf(stderr, "cannot allocate the font atlas\n");
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     using namespace quarzil;
-    fuzz::write_file(image_path, data, size);
+    fuzz::write_input(image_path, data, size);
     // read_ppm's descriptor is the lowest free one, the one open gives just before it.
     const int reader_fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
     FUZZ_REQUIRE(reader_fd >= 0, "/dev/null to open");

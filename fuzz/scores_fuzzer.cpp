@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "game/game.h"
-#include "scratch.h"
+#include "fuzz_check.h"
 
 namespace quarzil {
 namespace {
@@ -28,7 +28,7 @@ void check_names(const char* when)
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     using namespace quarzil;
-    const std::string home = fuzz::make_scratch_dir("quarzil_scores_fuzz");
+    const std::string home = fuzz::scratch_folder("quarzil_scores_fuzz").path();
     setenv("HOME", home.c_str(), 1);
     char path[path_capacity];
     score_path(path);
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     using namespace quarzil;
-    fuzz::write_file(score_file, data, size);
+    fuzz::write_input(score_file, data, size);
     load_scores();
     check_names("read from the input");
 

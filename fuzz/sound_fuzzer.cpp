@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "scratch.h"
+#include "fuzz_check.h"
 #include "sound/sound.h"
 
 namespace quarzil {
@@ -41,7 +41,7 @@ void check_loaded(const SoundSample& sound, const uint8_t* bytes, std::size_t si
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     using namespace quarzil;
-    sound_dir = fuzz::make_scratch_dir("quarzil_sound_fuzz");
+    sound_dir = fuzz::scratch_folder("quarzil_sound_fuzz").path();
     sound_dirs = sound_dir.c_str();
     return 0;
 }
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (!last_file.empty())
         unlink(last_file.c_str());
     last_file = sound_dir + "/" + sound_files[chosen];
-    fuzz::write_file(last_file, data + 1, size - 1);
+    fuzz::write_input(last_file, data + 1, size - 1);
 
     SoundSample loaded = load_sound(sound_files[chosen]);
     check_loaded(loaded, data + 1, size - 1);

@@ -74,11 +74,10 @@ extern float chain_alpha;    // brightness of the chain label, 1 -> 0
 extern Popup popups[popup_slots];
 extern int level_progress;   // progress towards the next level, 0..9 between runs
 extern int level;            // current level, from 1
-extern float drain_rate;     // clock units drained per tick
-extern float clock_time;     // time left on the game clock (2000 fills the dial)
 
 // Scores one run: combo + extra points, a popup over its centre (cx, cy in board squares),
-// 50 clock units per point and extra steps of level progress.
+// 50 clock units per point and extra steps of level progress. combo is the value of the
+// global combo when the run was found, passed in; score_run reads the argument only.
 void score_run(int combo, int extra, float cx, float cy);
 // One tick of fading for the twelve popups and the chain label.
 void fade_labels();
@@ -104,7 +103,24 @@ void doom_all();
 void collapse_board();
 
 // ---------------------------------------------------------------------------
-// Turn state machine and game clock (turn.cpp)
+// Game clock (clock.cpp)
+
+constexpr float clock_start = 1000.0f;     // clock_time of a new game
+constexpr float drain_start = 0.4f;        // drain_rate at level 1
+
+extern float clock_time;         // time left on the game clock (2000 fills the dial)
+extern float drain_rate;         // clock units drained per tick
+extern float clock_spin;         // angle of the clock's star (degrees)
+extern int alert_countdown;      // ticks until the next low-time alert
+
+// Drains the clock one tick and turns the star; ends the game when it runs out.
+void run_clock();
+// Requests SND_ALERT once a second while a game is played with less than 500 ticks of time
+// left, the first at once.
+void low_time_alert();
+
+// ---------------------------------------------------------------------------
+// Turn state machine (turn.cpp)
 
 enum GameMode : int {
     MODE_OVER = 0,         // game over, high-score table shown; the mode at start-up
@@ -131,14 +147,10 @@ struct SwapRequest {
 
 constexpr int swap_slots = 4;              // ring slots; at most three moves wait at once
 constexpr int swap_ticks = 19;             // ticks of one swap animation
-constexpr float clock_start = 1000.0f;     // clock_time of a new game
-constexpr float drain_start = 0.4f;        // drain_rate at level 1
 
 extern SwapRequest swap_queue[swap_slots];
 extern int swap_head;            // next slot to write
 extern int swap_tail;            // next slot to read
-extern float clock_spin;         // angle of the clock's star (degrees)
-extern int alert_countdown;      // ticks until the next low-time alert
 extern int drop_sound_pending;   // request SND_DROP at the first landing of this fall
 extern GameMode game_mode;
 extern TurnState turn_state;
@@ -154,8 +166,6 @@ void queue_swap(int col, int row, int dcol, int drow);
 bool start_swap();
 // Exchanges two cells in full and animates the reverse move.
 void undo_swap(Cell& a, Cell& b);
-// Drains the clock one tick; ends the game when it runs out.
-void run_clock();
 // Deals a fresh board and resets the game state for a new game in MODE_PLAY.
 void new_game();
 

@@ -86,7 +86,8 @@ void save_scores()
 
 int table_place(const ScoreEntry (&table)[table_rows], int score_value)
 {
-    // p counts the rows, from the bottom up to the lowest one whose score is at least the new one.
+    // From the bottom up: the new row goes just below the lowest row whose score is at least
+    // the new one, so an equal score already in the table stays above it.
     for (int row = table_rows - 1; row >= 0; --row) {
         if (table[row].score >= score_value)
             return row + 1;

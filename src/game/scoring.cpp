@@ -10,9 +10,10 @@ float chain_alpha = 0.0f;   // chain label brightness, 1 when set, fading to 0
 Popup popups[popup_slots];  // floating "+N" labels; alpha 0 marks a free slot
 int level_progress = 0;     // run lengths beyond two since the last level, 0..9 between runs
 int level = 1;              // current level
-float drain_rate = drain_start;   // clock units drained per tick
-float clock_time = clock_start;   // time left on the game clock
 
+// The parameter combo, named as the game's interface names it, hides the global combo of the
+// same name here: the run is scored with the combo its caller passes (find_matches passes the
+// global's value), and the global is not read.
 void score_run(int combo, int extra, float cx, float cy)
 {
     const int points = combo + extra;

@@ -1,4 +1,4 @@
-// turn.cpp -- one tick of the game: the turn state machine, the swap ring and the clock
+// turn.cpp -- one tick of the game: the turn state machine and the swap ring
 #include <utility>
 
 #include "game/game.h"
@@ -9,33 +9,17 @@ namespace quarzil {
 SwapRequest swap_queue[swap_slots];   // moves waiting to be played
 int swap_head = 0;                    // next slot to write, 0..3
 int swap_tail = 0;                    // next slot to read, 0..3
-float clock_spin = 0.0f;              // angle of the clock's star (degrees)
-int alert_countdown = 0;              // ticks until the next low-time alert
 int drop_sound_pending = 0;           // SND_DROP still due at the first landing of this fall
 GameMode game_mode = MODE_OVER;       // the program opens on the high-score screen
 TurnState turn_state = TURN_SETTLE;
 
 namespace {
 
-constexpr int alert_interval = 50;          // ticks between low-time alerts (one second)
-constexpr double alert_threshold = 500.0;   // alert while fewer ticks of time are left
 constexpr int swap_arrival = swap_ticks + 1;   // a swap_step that has reached this has arrived
 
 // The two cells of the swap being animated, as board indices.
 int swap_first = 0;
 int swap_second = 0;
-
-void low_time_alert()
-{
-    if (game_mode != MODE_PLAY || !(static_cast<double>(drain_rate) * alert_threshold > clock_time))
-        return;
-    // The countdown starts at 0, so the first tick of shortage alerts at once; while there
-    // is no shortage it keeps its value.
-    if (alert_countdown-- <= 1) {
-        play_sound(SND_ALERT);
-        alert_countdown = alert_interval;
-    }
-}
 
 void spin_gems()
 {
@@ -214,19 +198,6 @@ void undo_swap(Cell& a, Cell& b)
         cell->swap_dx = -cell->swap_dx;
         cell->swap_dy = -cell->swap_dy;
         cell->swap_step = 1;
-    }
-}
-
-void run_clock()
-{
-    clock_spin = static_cast<float>(clock_spin - 5.0 * drain_rate);
-    clock_time -= drain_rate;
-    if (clock_time < 0.0f) {
-        clock_time = 0.0f;
-        if (game_mode != MODE_OVER) {
-            end_game();
-            play_sound(SND_GAMEOVER);
-        }
     }
 }
 

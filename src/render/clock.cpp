@@ -15,6 +15,7 @@ float ornament_angle = 0.0f;   // degrees; grows by one per frame on the high-sc
 namespace {
 
 constexpr int dial_steps = 24;               // one rim point every 15 degrees
+constexpr double full_turn = 6.2831854;      // radians of the whole dial
 constexpr float dial_step = 0.2617994f;      // 15 degrees in radians, single precision
 constexpr float dial_radius = 2.0f;
 constexpr float dial_height = 3.0f;          // the pie is a shallow cone raised towards the viewer
@@ -92,12 +93,13 @@ void draw_clock()
     const float time = clock_time;
     int sectors = dial_steps;
     if (time < dial_full_time) {
-        const float end_angle = static_cast<float>(time * 6.2831854 / 2000);
+        const float end_angle = static_cast<float>(time * full_turn / dial_full_time);
         const float x = dial_radius * std::sin(end_angle);
         const float y = dial_radius * std::cos(end_angle);
         glNormal3f(x, y, rim_normal_z);
         glVertex3f(x, y, 0.0f);
-        sectors = static_cast<int>(static_cast<float>(time * 24) / 2000.0);
+        // The whole sectors the time left fills: the product in float, the quotient in double.
+        sectors = static_cast<int>(static_cast<float>(time * dial_steps) / static_cast<double>(dial_full_time));
         set_material(sectors >= 5 ? colour_green : sectors >= 2 ? colour_yellow : colour_red);
     } else {
         set_material(colour_green);

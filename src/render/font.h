@@ -28,8 +28,9 @@ void load_font();
 void load_font(const char* path);
 
 // Formats like printf (cut at text_bytes - 1 characters) and draws the text in the x-y plane of
-// the current model-view matrix, facing +z, in the colour of the current material: align 0
-// starts it at the origin, 1 centres it there, any other value ends it there. Characters
+// the current model-view matrix, facing +z, in the colour of the current material. align is a
+// TextAlign: ALIGN_LEFT (0) starts the text at the origin, ALIGN_CENTRE (1) centres it there,
+// ALIGN_RIGHT (2), as any other value, ends it there. Characters
 // without glyph draw nothing and do not move the pen. Leaves the model-view matrix as it was,
 // GL_TEXTURE_2D off, blending off and the depth test on; sets no colour and no blend function.
 [[gnu::format(printf, 2, 3)]] void draw_text(int align, const char* format, ...);

@@ -1,15 +1,13 @@
 // font_file.cpp -- the raw PPM reader, the glyph finder and packer, and text widths
 #include "render/font_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#include "game/files.h"
 
 namespace quarzil {
 
@@ -24,27 +22,6 @@ uint8_t* font_atlas = nullptr;    // atlas_bytes bytes; allocated by allocate_fo
 
 namespace {
 
-// The buffered reader, used only while a file is read; set by start_reading.
-int reader_fd = -1;                           // the open file
-uint8_t reader_buffer[reader_buffer_bytes];   // the bytes of the last read()
-int reader_count = 0;                         // bytes left in the buffer; negative after a read error
-uint8_t* reader_next = reader_buffer;         // the next byte of reader_buffer
-
-// Reads one decimal int as scanf's %d does (blanks skipped, optional sign, digits), from *text;
-// moves *text past it. False when there is no number or it does not fit an int.
-bool read_int(const char*& text, int& value)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long number = std::strtol(text, &end, 10);
-    if (end == text || errno == ERANGE || number < INT_MIN || number > INT_MAX) {
-        return false;
-    }
-    text = end;
-    value = static_cast<int>(number);
-    return true;
-}
-
 bool same_colour(const uint8_t* a, const uint8_t* b)
 {
     return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
@@ -52,65 +29,32 @@ bool same_colour(const uint8_t* a, const uint8_t* b)
 
 }  // namespace
 
-void start_reading(int fd)
-{
-    reader_fd = fd;
-    reader_count = 0;
-}
-
-int read_byte()
-{
-    if (reader_count == 0) {
-        reader_count = static_cast<int>(read(reader_fd, reader_buffer, sizeof reader_buffer));
-        reader_next = reader_buffer;
-    }
-    if (reader_count < 1) {
-        return -1;
-    }
-    --reader_count;
-    return *reader_next++;
-}
-
-int read_line(char* buffer, int capacity)
-{
-    int stored = 0;
-    for (int byte = read_byte(); byte != -1 && byte != '\n'; byte = read_byte()) {
-        if (stored < capacity - 1) {
-            buffer[stored++] = static_cast<char>(byte);
-        }
-    }
-    buffer[stored] = 0;
-    return stored;
-}
-
 int read_ppm(const char* path, PpmImage& image)
 {
     // Only a regular file is a font: opened without blocking, a named pipe cannot hold up
     // start-up, and a directory or device is refused at once.
-    start_reading(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (reader_fd < 0) {
-        return 0;
-    }
     struct stat status;
-    if (fstat(reader_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(reader_fd);
+    const int fd = open_regular_file(path, status);
+    if (fd < 0) {
         return 0;
     }
+    ByteReader reader;
+    start_reading(reader, fd);
     // Exactly the two bytes "P6": a 0 byte after them is no end of the line.
     char line[header_line_bytes];
-    if (read_line(line, sizeof line) != 2 || std::memcmp(line, "P6", 2) != 0) {
-        close(reader_fd);
+    if (read_line(reader, line, sizeof line) != 2 || std::memcmp(line, "P6", 2) != 0) {
+        close(fd);
         return 0;
     }
 
     // "%d %d": the blank between the two conversions matches any run of blanks, none included,
-    // and %d skips blanks itself; strtol does exactly that skipping.
-    read_line(line, sizeof line);
-    const char* text = line;
+    // and %d skips blanks itself.
+    const long length = read_line(reader, line, sizeof line);
+    long position = 0;
     int width = 0;
     int height = 0;
-    if (!read_int(text, width) || !read_int(text, height)) {
-        close(reader_fd);
+    if (!read_int(line, length, position, width) || !read_int(line, length, position, height)) {
+        close(fd);
         return 0;
     }
     image.width = width;
@@ -119,25 +63,25 @@ int read_ppm(const char* path, PpmImage& image)
     // long long, and the cap keeps width × height × 3 far inside int and size_t.
     if (width < 1 || height < 1 ||
         static_cast<long long>(width) * height > max_image_pixels) {
-        close(reader_fd);
+        close(fd);
         return 0;
     }
     const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
     uint8_t* pixels = static_cast<uint8_t*>(std::malloc(bytes));
     if (pixels == nullptr) {
-        close(reader_fd);
+        close(fd);
         return 0;
     }
     image.pixels = pixels;
 
-    read_line(line, sizeof line);
+    read_line(reader, line, sizeof line);
 
     // Every sample read_byte cannot give reads as 255. Once it has reported the end, the rest is
     // filled without asking again: the same image, but a short file whose header promises
     // millions of pixels costs no read() per missing byte.
     std::size_t filled = 0;
     for (; filled < bytes; ++filled) {
-        const int byte = read_byte();
+        const int byte = read_byte(reader);
         if (byte == -1) {
             break;
         }
@@ -145,7 +89,7 @@ int read_ppm(const char* path, PpmImage& image)
     }
     std::memset(pixels + filled, 255, bytes - filled);
 
-    close(reader_fd);
+    close(fd);
     return 1;
 }
 

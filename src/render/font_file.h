@@ -18,7 +18,6 @@ constexpr int atlas_size = 256;      // the atlas is atlas_size × atlas_size te
 constexpr int atlas_bytes = atlas_size * atlas_size * 4;   // R, G, B, A per texel: 262,144
 constexpr int max_glyph_width = 255;    // stored in a byte
 constexpr int max_font_height = 255;    // stored in a byte
-constexpr int reader_buffer_bytes = 2048;   // one read() per refill
 constexpr int header_line_bytes = 8192;     // room for one header line and its 0 byte
 
 // The largest image read_ppm accepts, in pixels (48 MiB of samples). The widest strip whose
@@ -51,23 +50,6 @@ extern int glyph_index[glyph_slots];
 extern int font_height;
 // atlas_bytes bytes, texel (column c, row r) at 4 × (atlas_size × r + c); null until allocated.
 extern uint8_t* font_atlas;
-
-// Points the buffered reader, which read_byte and read_line take their bytes from, at fd, with
-// its buffer empty. read_ppm does so for its file; fd stays the caller's to close.
-void start_reading(int fd);
-
-// The next byte of the reader's descriptor (0..255), or -1 at the end of the file or after a
-// read error. Refills the buffer with one read() of up to reader_buffer_bytes when it is empty.
-// After an end of file every call tries read() again; after a read error no read() is tried
-// until start_reading.
-int read_byte();
-
-// Reads up to, not including, the next newline (consumed, not stored) or the end of the file,
-// and stores it with a terminating 0 byte. capacity (at least 1) is the size of buffer: a
-// longer line keeps its first capacity - 1 bytes and the rest of it is read and dropped.
-// Returns the count of bytes stored before the terminating 0, which a 0 byte within the line
-// does not end.
-int read_line(char* buffer, int capacity);
 
 // Reads the raw PPM at path into image: line 1 exactly "P6", line 2 the width and height as
 // "%d %d" takes them, line 3 ignored, then the samples; bytes missing at the end read as 255.

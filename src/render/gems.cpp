@@ -1,9 +1,12 @@
-// gems.cpp -- records the nine display lists: seven gem solids, a ring of points and the star
+// gems.cpp -- records the nine display lists: seven gem solids, a ring of points and the star;
+// each solid's tables stand beside its builder
 #include "render/gems.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
+
+#include "render/gems_tables.h"
 
 namespace quarzil {
 
@@ -11,15 +14,17 @@ unsigned list_base = 0;   // first of the nine list names, from glGenLists; 0 un
 
 namespace {
 
-// The builders' pi, and the slightly different one of draw_sphere. Angles are computed in
-// double, rounded to float, and their sine and cosine are taken in double of that float.
+// The builders' pi. Angles are computed in double, rounded to float, and their sine and cosine
+// are taken in double of that float.
 constexpr double pi = 3.1415928;
-constexpr double sphere_pi = 3.1415927;
 
 constexpr float gem_shininess = 25.0f;   // specular exponent of every lit solid
 
 struct Vec3 {
     float x, y, z;
+
+    // Component axis: 0 x, 1 y, 2 z.
+    float& operator[](int axis) { return axis == 0 ? x : axis == 1 ? y : z; }
 };
 
 Vec3 operator-(const Vec3& a, const Vec3& b)
@@ -63,10 +68,42 @@ void ring_points(int sides, double radius, float* x, float* z)
     }
 }
 
+// A GL_TRIANGLE_FAN round apex through rim[0] .. rim[triangles]: triangle k is (apex, rim[k],
+// rim[k + 1]) and is lit with normals[k], given just before rim[k + 1], its provoking vertex.
+// With lead, normals[0] is given before the apex too, so that the first two points carry the
+// first face's normal; without it they keep the normal current before the fan.
+void triangle_fan(const Vec3& apex, const Vec3* rim, const Vec3* normals, int triangles, bool lead)
+{
+    glBegin(GL_TRIANGLE_FAN);
+    if (lead) normal(normals[0]);
+    vertex(apex);
+    vertex(rim[0]);
+    for (int k = 0; k < triangles; ++k) {
+        normal(normals[k]);
+        vertex(rim[k + 1]);
+    }
+    glEnd();
+}
+
+}  // namespace
+
+void set_material(const float colour[4])
+{
+    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, colour_white);
+    glMaterialfv(GL_FRONT, GL_SHININESS, &gem_shininess);
+}
+
+void set_grey_material(float v)
+{
+    const float grey[4] = {v, v, v, v};
+    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, grey);
+}
+
 // ---------------------------------------------------------------------------
 // Truncated icosahedron
 
-float mesh_scale = 1.0f;   // the scale handed to draw_truncated_icosahedron, while it emits
+namespace {
 
 // The icosahedron the truncated one is cut from, standing on its poles: corner 0 is (0, 0, 1),
 // 1..5 the upper ring at azimuths 0, 72, ..., 288 degrees, 6..10 the lower ring at azimuths
@@ -151,13 +188,73 @@ void cut_vertices(Vec3 cut[polar_corners][polar_corners])
     }
 }
 
-Vec3 scaled(const Vec3& p)
+Vec3 scaled(const Vec3& p, float scale)
 {
-    return {p.x * mesh_scale, p.y * mesh_scale, p.z * mesh_scale};
+    return {p.x * scale, p.y * scale, p.z * scale};
+}
+
+}  // namespace
+
+void draw_truncated_icosahedron(float scale)
+{
+    glEnable(GL_NORMALIZE);
+    glDisable(GL_TEXTURE_2D);
+
+    Vec3 cut[polar_corners][polar_corners];
+    cut_vertices(cut);
+
+    // A hexagon per icosahedron face: its edges' two cut points each, following the face's
+    // own counter-clockwise order. The polygon mode is set once for all of them: a state change
+    // between two primitives splits a list into separate draws.
+    glPolygonMode(GL_FRONT, GL_FILL);
+    for (const auto& face : polar_faces) {
+        const int a = face[0];
+        const int b = face[1];
+        const int c = face[2];
+        const Vec3 hexagon[6] = {scaled(cut[a][b], scale), scaled(cut[b][a], scale), scaled(cut[b][c], scale),
+                                 scaled(cut[c][b], scale), scaled(cut[c][a], scale), scaled(cut[a][c], scale)};
+        glBegin(GL_POLYGON);
+        normal(cross(hexagon[1] - hexagon[0], hexagon[2] - hexagon[1]));
+        for (const Vec3& p : hexagon) {
+            vertex(p);
+        }
+        glEnd();
+    }
+
+    // A pentagon per icosahedron corner: the cut points nearest it, taken counter-clockwise
+    // round it starting from its neighbour in the first face that holds it (for the north pole
+    // that is corner 1, so q0 is the vertex at azimuth 0). The strip q0 q1 q4 q2 q3 makes the
+    // triangles (q0 q1 q4), (q4 q1 q2) after the odd triangle's swap, and (q4 q2 q3), all
+    // counter-clockwise.
+    for (int centre = 0; centre < polar_corners; ++centre) {
+        int neighbour = -1;
+        for (const auto& face : polar_faces) {
+            for (int r = 0; r < 3 && neighbour < 0; ++r) {
+                if (face[r] == centre) {
+                    neighbour = face[(r + 1) % 3];
+                }
+            }
+        }
+        Vec3 q[5];
+        for (Vec3& corner : q) {
+            corner = scaled(cut[centre][neighbour], scale);
+            neighbour = next_round(centre, neighbour);
+        }
+        glBegin(GL_TRIANGLE_STRIP);
+        normal(cross(q[1] - q[0], q[2] - q[1]));
+        vertex(q[0]);
+        vertex(q[1]);
+        vertex(q[4]);
+        vertex(q[2]);
+        vertex(q[3]);
+        glEnd();
+    }
 }
 
 // ---------------------------------------------------------------------------
 // Bevelled cube
+
+namespace {
 
 // A face direction: an axis (0 x, 1 y, 2 z) and its sign.
 struct Direction {
@@ -202,13 +299,154 @@ constexpr int cube_octants[8][3] = {
     {-1, +1, -1},
 };
 
-void vertex_of(const float p[3])
+}  // namespace
+
+void draw_bevelled_cube(float size)
 {
-    glVertex3f(p[0], p[1], p[2]);
+    const float a = static_cast<float>(0.6 * size);
+    const float w = static_cast<float>(a + 0.15 * size);
+
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_NORMALIZE);
+    glBegin(GL_QUADS);
+
+    // Square of direction (i, s): with (i, j, k) a cyclic order of the axes, e_j x e_k = e_i, so
+    // (j, k) = (-a, -a), (a, -a), (a, a), (-a, a) runs counter-clockwise seen from +i; seen from
+    // -i the same run is clockwise, so there j and k trade places.
+    constexpr int square_run[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (const Direction& d : cube_squares) {
+        const int j = (d.axis + 1) % 3;
+        const int k = (d.axis + 2) % 3;
+        Vec3 n = {0.0f, 0.0f, 0.0f};
+        n[d.axis] = static_cast<float>(d.sign);
+        normal(n);
+        for (const auto& uv : square_run) {
+            Vec3 p;
+            p[d.axis] = d.sign * w;
+            p[j] = (d.sign > 0 ? uv[0] : uv[1]) * a;
+            p[k] = (d.sign > 0 ? uv[1] : uv[0]) * a;
+            vertex(p);
+        }
+    }
+
+    // Bevel between directions (i, s1) and (j, s2) along axis k: the run (t0, on i), (t0, on j),
+    // (t1, on j), (t1, on i), with "on i" = (s1 w, s2 a) and "on j" = (s1 a, s2 w) on (i, j),
+    // and t from -t1 to t1 = e s1 s2 a, e = +1 if (i, j, k) is a cyclic order, else -1. Its
+    // first two edges are c (-s1 e_i + s2 e_j) and 2 t1 e_k, c = w - a; their cross product
+    // 2 c t1 e (s2 e_i + s1 e_j) meets the outward direction s1 e_i + s2 e_j at 4 c a > 0.
+    // For (+y, +z) this is (-a, w, a), (-a, a, w), (a, a, w), (a, w, a).
+    for (const auto& bevel : cube_bevels) {
+        const int i = bevel[0].axis;
+        const int j = bevel[1].axis;
+        const int k = 3 - i - j;
+        const int s1 = bevel[0].sign;
+        const int s2 = bevel[1].sign;
+        const int cyclic = j == (i + 1) % 3 ? 1 : -1;
+        const float t1 = cyclic * s1 * s2 * a;
+        Vec3 n = {0.0f, 0.0f, 0.0f};
+        n[i] = static_cast<float>(s1);
+        n[j] = static_cast<float>(s2);
+        normal(n);
+        const float run[4][3] = {{s1 * w, s2 * a, -t1},
+                                 {s1 * a, s2 * w, -t1},
+                                 {s1 * a, s2 * w, t1},
+                                 {s1 * w, s2 * a, t1}};
+        for (const auto& r : run) {
+            Vec3 p;
+            p[i] = r[0];
+            p[j] = r[1];
+            p[k] = r[2];
+            vertex(p);
+        }
+    }
+    glEnd();
+
+    // Corner triangles: the points X = (sx w, sy a, sz a), Y = (sx a, sy w, sz a),
+    // Z = (sx a, sy a, sz w) run X, Y, Z counter-clockwise in the octant (+, +, +), where
+    // (Y - X) x (Z - X) = c^2 (1, 1, 1); each sign flip mirrors the run, so where
+    // sx sy sz < 0 it is taken as X, Z, Y.
+    glBegin(GL_TRIANGLES);
+    for (const auto& s : cube_octants) {
+        const Vec3 x = {s[0] * w, s[1] * a, s[2] * a};
+        const Vec3 y = {s[0] * a, s[1] * w, s[2] * a};
+        const Vec3 z = {s[0] * a, s[1] * a, s[2] * w};
+        glNormal3f(static_cast<float>(s[0]), static_cast<float>(s[1]), static_cast<float>(s[2]));
+        const bool mirrored = s[0] * s[1] * s[2] < 0;
+        vertex(x);
+        vertex(mirrored ? z : y);
+        vertex(mirrored ? y : z);
+    }
+    glEnd();
+}
+
+// ---------------------------------------------------------------------------
+// Square pyramid
+
+void draw_pyramid(float size)
+{
+    const float s = size;
+    glEnable(GL_NORMALIZE);
+    glDisable(GL_TEXTURE_2D);
+
+    glBegin(GL_QUADS);
+    glNormal3f(0.0f, -s, 0.0f);
+    glVertex3f(s, -s, s);
+    glVertex3f(-s, -s, s);
+    glVertex3f(-s, -s, -s);
+    glVertex3f(s, -s, -s);
+    glEnd();
+
+    // The side normals lean downwards (y = -1), so each side is lit as if it did. The apex and
+    // the first corner keep the base's normal.
+    const Vec3 rim[5] = {{s, -s, s}, {s, -s, -s}, {-s, -s, -s}, {-s, -s, s}, {s, -s, s}};
+    const Vec3 normals[4] = {{2.0f, -1.0f, 0.0f}, {0.0f, -1.0f, -2.0f}, {-2.0f, -1.0f, 0.0f}, {0.0f, -1.0f, 2.0f}};
+    triangle_fan({0.0f, s, 0.0f}, rim, normals, 4, false);
 }
 
 // ---------------------------------------------------------------------------
 // Icosphere
+
+namespace {
+
+// The regular icosahedron of circumradius 1, with a = 0.525731087 and b = 0.850650787.
+constexpr float icosahedron_vertices[12][3] = {
+    {-0.525731087f, 0.0f, 0.850650787f},
+    {0.525731087f, 0.0f, 0.850650787f},
+    {-0.525731087f, 0.0f, -0.850650787f},
+    {0.525731087f, 0.0f, -0.850650787f},
+    {0.0f, 0.850650787f, 0.525731087f},
+    {0.0f, 0.850650787f, -0.525731087f},
+    {0.0f, -0.850650787f, 0.525731087f},
+    {0.0f, -0.850650787f, -0.525731087f},
+    {0.850650787f, 0.525731087f, 0.0f},
+    {-0.850650787f, 0.525731087f, 0.0f},
+    {0.850650787f, -0.525731087f, 0.0f},
+    {-0.850650787f, -0.525731087f, 0.0f},
+};
+
+// Its twenty faces as indices into icosahedron_vertices, each counter-clockwise from outside.
+constexpr int icosahedron_faces[icosahedron_face_count][3] = {
+    {1, 4, 0},
+    {4, 9, 0},
+    {4, 5, 9},
+    {8, 5, 4},
+    {1, 8, 4},
+    {1, 10, 8},
+    {10, 3, 8},
+    {8, 3, 5},
+    {3, 2, 5},
+    {3, 7, 2},
+    {3, 10, 7},
+    {10, 6, 7},
+    {6, 11, 7},
+    {6, 0, 11},
+    {6, 1, 0},
+    {10, 1, 6},
+    {11, 0, 9},
+    {2, 11, 9},
+    {5, 2, 9},
+    {11, 2, 7},
+};
 
 struct IcoTriangle {
     Vec3 p0, p1, p2;   // corners, unit length, counter-clockwise from outside
@@ -221,9 +459,8 @@ constexpr int ico_stack_records = 128;   // work stack of draw_icosphere, local 
 // 20 + 3 * depth records: depth 36 fills the 128 exactly.
 constexpr int ico_max_depth = (ico_stack_records - 20) / 3;
 
-Vec3 ico_corner(int index)
+Vec3 corner_of(const float v[3])
 {
-    const float* const v = icosahedron_vertices[index];
     return {v[0], v[1], v[2]};
 }
 
@@ -243,211 +480,11 @@ void emit_ico_corner(const Vec3& p, float radius)
     vertex({p.x * radius, p.y * radius, p.z * radius});
 }
 
-// ---------------------------------------------------------------------------
-// The slot table
-
-using ListBuilder = void (*)();
-
-// Sizes are 0.88, half the board pitch, times 0.9, 1, 0.7, 1, 0.8, 0.9, 0.9 and 0.95.
-constexpr ListBuilder slot_builders[list_count] = {
-    [] { draw_truncated_icosahedron(0.792f); },   // 0: blue gem
-    [] { draw_bevelled_cube(0.88f); },            // 1: orange gem, and the ornament's cube
-    [] { draw_pyramid(0.616f); },                 // 2: yellow gem
-    [] { draw_icosphere(0, 0.88f); },             // 3: magenta gem
-    [] { draw_prism(0.704f); },                   // 4: green gem
-    [] { draw_bipyramid(0.792f); },               // 5: red gem
-    [] { draw_sphere(0.792f); },                  // 6: white gem
-    [] { draw_point_ring(0.836f); },              // 7: ring of points, never drawn
-    [] { draw_star(colour_blue, 1.0f); },         // 8: the star under the clock
-};
-
 }  // namespace
 
-void build_gem_lists()
+const float* icosahedron_corner(int face, int corner)
 {
-    list_base = glGenLists(list_count);
-    for (int slot = 0; slot < list_count; ++slot) {
-        glNewList(list_base + slot, GL_COMPILE);
-        slot_builders[slot]();
-        glEndList();
-    }
-}
-
-void set_material(const float colour[4])
-{
-    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, colour_white);
-    glMaterialfv(GL_FRONT, GL_SHININESS, &gem_shininess);
-}
-
-void set_grey_material(float v)
-{
-    const float grey[4] = {v, v, v, v};
-    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, grey);
-}
-
-void draw_truncated_icosahedron(float scale)
-{
-    mesh_scale = scale;
-    glEnable(GL_NORMALIZE);
-    glDisable(GL_TEXTURE_2D);
-
-    Vec3 cut[polar_corners][polar_corners];
-    cut_vertices(cut);
-
-    // A hexagon per icosahedron face: its edges' two cut points each, following the face's
-    // own counter-clockwise order. The polygon mode is set once for all of them: a state change
-    // between two primitives splits a list into separate draws.
-    glPolygonMode(GL_FRONT, GL_FILL);
-    for (const auto& face : polar_faces) {
-        const int a = face[0];
-        const int b = face[1];
-        const int c = face[2];
-        const Vec3 hexagon[6] = {scaled(cut[a][b]), scaled(cut[b][a]), scaled(cut[b][c]),
-                                 scaled(cut[c][b]), scaled(cut[c][a]), scaled(cut[a][c])};
-        glBegin(GL_POLYGON);
-        normal(cross(hexagon[1] - hexagon[0], hexagon[2] - hexagon[1]));
-        for (const Vec3& p : hexagon) {
-            vertex(p);
-        }
-        glEnd();
-    }
-
-    // A pentagon per icosahedron corner: the cut points nearest it, taken counter-clockwise
-    // round it starting from its neighbour in the first face that holds it (for the north pole
-    // that is corner 1, so q0 is the vertex at azimuth 0). The strip q0 q1 q4 q2 q3 makes the
-    // triangles (q0 q1 q4), (q4 q1 q2) after the odd triangle's swap, and (q4 q2 q3), all
-    // counter-clockwise.
-    for (int centre = 0; centre < polar_corners; ++centre) {
-        int neighbour = -1;
-        for (const auto& face : polar_faces) {
-            for (int r = 0; r < 3 && neighbour < 0; ++r) {
-                if (face[r] == centre) {
-                    neighbour = face[(r + 1) % 3];
-                }
-            }
-        }
-        Vec3 q[5];
-        for (Vec3& corner : q) {
-            corner = scaled(cut[centre][neighbour]);
-            neighbour = next_round(centre, neighbour);
-        }
-        glBegin(GL_TRIANGLE_STRIP);
-        normal(cross(q[1] - q[0], q[2] - q[1]));
-        vertex(q[0]);
-        vertex(q[1]);
-        vertex(q[4]);
-        vertex(q[2]);
-        vertex(q[3]);
-        glEnd();
-    }
-}
-
-void draw_bevelled_cube(float size)
-{
-    const float a = static_cast<float>(0.6 * size);
-    const float w = static_cast<float>(a + 0.15 * size);
-
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_NORMALIZE);
-    glBegin(GL_QUADS);
-
-    // Square of direction (i, s): with (i, j, k) a cyclic order of the axes, e_j x e_k = e_i, so
-    // (j, k) = (-a, -a), (a, -a), (a, a), (-a, a) runs counter-clockwise seen from +i; seen from
-    // -i the same run is clockwise, so there j and k trade places.
-    constexpr int square_run[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    for (const Direction& d : cube_squares) {
-        const int j = (d.axis + 1) % 3;
-        const int k = (d.axis + 2) % 3;
-        float n[3] = {0.0f, 0.0f, 0.0f};
-        n[d.axis] = static_cast<float>(d.sign);
-        glNormal3fv(n);
-        for (const auto& uv : square_run) {
-            float p[3];
-            p[d.axis] = d.sign * w;
-            p[j] = (d.sign > 0 ? uv[0] : uv[1]) * a;
-            p[k] = (d.sign > 0 ? uv[1] : uv[0]) * a;
-            vertex_of(p);
-        }
-    }
-
-    // Bevel between directions (i, s1) and (j, s2) along axis k: the run (t0, on i), (t0, on j),
-    // (t1, on j), (t1, on i), with "on i" = (s1 w, s2 a) and "on j" = (s1 a, s2 w) on (i, j),
-    // and t from -t1 to t1 = e s1 s2 a, e = +1 if (i, j, k) is a cyclic order, else -1. Its
-    // first two edges are c (-s1 e_i + s2 e_j) and 2 t1 e_k, c = w - a; their cross product
-    // 2 c t1 e (s2 e_i + s1 e_j) meets the outward direction s1 e_i + s2 e_j at 4 c a > 0.
-    // For (+y, +z) this is (-a, w, a), (-a, a, w), (a, a, w), (a, w, a).
-    for (const auto& bevel : cube_bevels) {
-        const int i = bevel[0].axis;
-        const int j = bevel[1].axis;
-        const int k = 3 - i - j;
-        const int s1 = bevel[0].sign;
-        const int s2 = bevel[1].sign;
-        const int cyclic = j == (i + 1) % 3 ? 1 : -1;
-        const float t1 = cyclic * s1 * s2 * a;
-        float n[3] = {0.0f, 0.0f, 0.0f};
-        n[i] = static_cast<float>(s1);
-        n[j] = static_cast<float>(s2);
-        glNormal3fv(n);
-        const float run[4][3] = {{s1 * w, s2 * a, -t1},
-                                 {s1 * a, s2 * w, -t1},
-                                 {s1 * a, s2 * w, t1},
-                                 {s1 * w, s2 * a, t1}};
-        for (const auto& r : run) {
-            float p[3];
-            p[i] = r[0];
-            p[j] = r[1];
-            p[k] = r[2];
-            vertex_of(p);
-        }
-    }
-    glEnd();
-
-    // Corner triangles: the points X = (sx w, sy a, sz a), Y = (sx a, sy w, sz a),
-    // Z = (sx a, sy a, sz w) run X, Y, Z counter-clockwise in the octant (+, +, +), where
-    // (Y - X) x (Z - X) = c^2 (1, 1, 1); each sign flip mirrors the run, so where
-    // sx sy sz < 0 it is taken as X, Z, Y.
-    glBegin(GL_TRIANGLES);
-    for (const auto& s : cube_octants) {
-        const float x[3] = {s[0] * w, s[1] * a, s[2] * a};
-        const float y[3] = {s[0] * a, s[1] * w, s[2] * a};
-        const float z[3] = {s[0] * a, s[1] * a, s[2] * w};
-        glNormal3f(static_cast<float>(s[0]), static_cast<float>(s[1]), static_cast<float>(s[2]));
-        const bool mirrored = s[0] * s[1] * s[2] < 0;
-        vertex_of(x);
-        vertex_of(mirrored ? z : y);
-        vertex_of(mirrored ? y : z);
-    }
-    glEnd();
-}
-
-void draw_pyramid(float size)
-{
-    const float s = size;
-    glEnable(GL_NORMALIZE);
-    glDisable(GL_TEXTURE_2D);
-
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, -s, 0.0f);
-    glVertex3f(s, -s, s);
-    glVertex3f(-s, -s, s);
-    glVertex3f(-s, -s, -s);
-    glVertex3f(s, -s, -s);
-    glEnd();
-
-    // The side normals lean downwards (y = -1), so each side is lit as if it did.
-    glBegin(GL_TRIANGLE_FAN);
-    glVertex3f(0.0f, s, 0.0f);
-    glVertex3f(s, -s, s);
-    glNormal3f(2.0f, -1.0f, 0.0f);
-    glVertex3f(s, -s, -s);
-    glNormal3f(0.0f, -1.0f, -2.0f);
-    glVertex3f(-s, -s, -s);
-    glNormal3f(-2.0f, -1.0f, 0.0f);
-    glVertex3f(-s, -s, s);
-    glNormal3f(0.0f, -1.0f, 2.0f);
-    glVertex3f(s, -s, s);
-    glEnd();
+    return icosahedron_vertices[icosahedron_faces[face][corner]];
 }
 
 void draw_icosphere(int depth, float radius)
@@ -461,7 +498,8 @@ void draw_icosphere(int depth, float radius)
     IcoTriangle stack[ico_stack_records];
     int top = 0;
     for (const auto& face : icosahedron_faces) {
-        stack[top++] = {ico_corner(face[0]), ico_corner(face[1]), ico_corner(face[2]), 0};
+        stack[top++] = {corner_of(icosahedron_vertices[face[0]]), corner_of(icosahedron_vertices[face[1]]),
+                         corner_of(icosahedron_vertices[face[2]]), 0};
     }
 
     glEnable(GL_NORMALIZE);
@@ -487,6 +525,9 @@ void draw_icosphere(int depth, float radius)
     }
     glEnd();
 }
+
+// ---------------------------------------------------------------------------
+// Twelve-sided prism
 
 void draw_prism(float size)
 {
@@ -529,6 +570,9 @@ void draw_prism(float size)
     glEnd();
 }
 
+// ---------------------------------------------------------------------------
+// Nine-sided bipyramid
+
 void draw_bipyramid(float size)
 {
     constexpr int sides = 9;
@@ -540,46 +584,50 @@ void draw_bipyramid(float size)
 
     glEnable(GL_NORMALIZE);
 
+    // Each face is lit through the middle of its girdle edge, from ring point p to ring point i,
+    // leaning up by ny; nr scales the horizontal part.
+    Vec3 rim[sides + 1];
+    Vec3 normals[sides];
+    const auto face_normal = [&](int i, int p, float nr, float ny) {
+        return Vec3{static_cast<float>((x[p] + x[i]) * 0.5 * nr), ny, static_cast<float>((z[p] + z[i]) * 0.5 * nr)};
+    };
+
     // Upper fan, counter-clockwise from above: the ring backwards from 8, round to 8 again.
     const float d = s - h;
     const float upper_length = static_cast<float>(std::sqrt(static_cast<double>(d * d + s * s)));
     const float upper_nr = d / upper_length;
     const float upper_ny = s / upper_length * s;
-    const auto upper_normal = [&](int i, int p) {
-        glNormal3f(static_cast<float>((x[p] + x[i]) * 0.5 * upper_nr), upper_ny,
-                   static_cast<float>((z[p] + z[i]) * 0.5 * upper_nr));
-    };
-    glBegin(GL_TRIANGLE_FAN);
-    upper_normal(sides - 2, sides - 1);   // the first face's, for the two points before it
-    glVertex3f(0.0f, s, 0.0f);
-    glVertex3f(x[sides - 1], h, z[sides - 1]);
-    for (int n = sides - 2; n >= -1; --n) {
-        const int i = (n + sides) % sides;
-        upper_normal(i, (i + 1) % sides);
-        glVertex3f(x[i], h, z[i]);
+    for (int k = 0; k <= sides; ++k) {
+        const int i = (2 * sides - 1 - k) % sides;
+        rim[k] = {x[i], h, z[i]};
+        if (k > 0) normals[k - 1] = face_normal(i, (i + 1) % sides, upper_nr, upper_ny);
     }
-    glEnd();
+    triangle_fan({0.0f, s, 0.0f}, rim, normals, sides, true);
 
     // Lower fan, counter-clockwise from below: the ring forwards from 0, round to 0 again.
     const float e = h + s;
     const float lower_length = static_cast<float>(std::sqrt(static_cast<double>(e * e + s * s)));
     const float lower_nr = e / lower_length;
     const float lower_ny = -s / lower_length * s;
-    const auto lower_normal = [&](int i, int p) {
-        glNormal3f(static_cast<float>((x[p] + x[i]) * 0.5 * lower_nr), lower_ny,
-                   static_cast<float>((z[p] + z[i]) * 0.5 * lower_nr));
-    };
-    glBegin(GL_TRIANGLE_FAN);
-    lower_normal(1, 0);   // the first face's, for the two points before it
-    glVertex3f(0.0f, -s, 0.0f);
-    glVertex3f(x[0], h, z[0]);
-    for (int n = 1; n <= sides; ++n) {
-        const int i = n % sides;
-        lower_normal(i, n - 1);
-        glVertex3f(x[i], h, z[i]);
+    for (int k = 0; k <= sides; ++k) {
+        const int i = k % sides;
+        rim[k] = {x[i], h, z[i]};
+        if (k > 0) normals[k - 1] = face_normal(i, k - 1, lower_nr, lower_ny);
     }
-    glEnd();
+    triangle_fan({0.0f, -s, 0.0f}, rim, normals, sides, true);
 }
+
+// ---------------------------------------------------------------------------
+// Sphere
+
+namespace {
+
+// The sphere's angles take pi to seven places, 3.1415927, not the builders' 3.1415928: a few
+// of its angles round to another float with the other value, and its vertices are kept as they
+// have always been drawn.
+constexpr double sphere_pi = 3.1415927;
+
+}  // namespace
 
 void draw_sphere(float radius)
 {
@@ -627,6 +675,9 @@ void draw_sphere(float radius)
     }
 }
 
+// ---------------------------------------------------------------------------
+// Ring of points
+
 void draw_point_ring(float radius)
 {
     constexpr int steps = 12;
@@ -643,6 +694,9 @@ void draw_point_ring(float radius)
     glEnd();
     glEnable(GL_LIGHTING);
 }
+
+// ---------------------------------------------------------------------------
+// Star
 
 void draw_star(const float colour[4], float size)
 {
@@ -666,18 +720,49 @@ void draw_star(const float colour[4], float size)
     // Each outer point lies 15 degrees counter-clockwise of its inner point, so every fan
     // triangle runs counter-clockwise seen from +z.
     const Vec3 centre = {0.0f, 0.0f, 0.5f * s};
-    glBegin(GL_TRIANGLE_FAN);
-    normal(cross(inner[0] - centre, outer[0] - centre));   // the first face's, for the two points before it
-    vertex(centre);
-    vertex(inner[0]);
+    Vec3 rim[2 * points + 1];
+    Vec3 normals[2 * points];
+    rim[0] = inner[0];
     for (int k = 0; k < points; ++k) {
         const Vec3& next_inner = inner[(k + 1) % points];
-        normal(cross(inner[k] - centre, outer[k] - centre));
-        vertex(outer[k]);
-        normal(cross(outer[k] - centre, next_inner - centre));
-        vertex(next_inner);
+        rim[2 * k + 1] = outer[k];
+        rim[2 * k + 2] = next_inner;
+        normals[2 * k] = cross(inner[k] - centre, outer[k] - centre);
+        normals[2 * k + 1] = cross(outer[k] - centre, next_inner - centre);
     }
-    glEnd();
+    triangle_fan(centre, rim, normals, 2 * points, true);
+}
+
+// ---------------------------------------------------------------------------
+// The slot table
+
+namespace {
+
+using ListBuilder = void (*)();
+
+// Sizes are 0.88, half the board pitch, times 0.9, 1, 0.7, 1, 0.8, 0.9, 0.9 and 0.95.
+constexpr ListBuilder slot_builders[list_count] = {
+    [] { draw_truncated_icosahedron(0.792f); },   // 0: blue gem
+    [] { draw_bevelled_cube(0.88f); },            // 1: orange gem, and the ornament's cube
+    [] { draw_pyramid(0.616f); },                 // 2: yellow gem
+    [] { draw_icosphere(0, 0.88f); },             // 3: magenta gem
+    [] { draw_prism(0.704f); },                   // 4: green gem
+    [] { draw_bipyramid(0.792f); },               // 5: red gem
+    [] { draw_sphere(0.792f); },                  // 6: white gem
+    [] { draw_point_ring(0.836f); },              // 7: ring of points, never drawn
+    [] { draw_star(colour_blue, 1.0f); },         // 8: the star under the clock
+};
+
+}  // namespace
+
+void build_gem_lists()
+{
+    list_base = glGenLists(list_count);
+    for (int slot = 0; slot < list_count; ++slot) {
+        glNewList(list_base + slot, GL_COMPILE);
+        slot_builders[slot]();
+        glEndList();
+    }
 }
 
 }  // namespace quarzil

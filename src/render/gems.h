@@ -33,46 +33,6 @@ constexpr int star_slot = 8;       // the blue star under the clock dial, with i
 // Written once by build_gem_lists, 0 before it has run.
 extern unsigned list_base;
 
-// The regular icosahedron of circumradius 1, with a = 0.525731087 and b = 0.850650787.
-inline constexpr float icosahedron_vertices[12][3] = {
-    {-0.525731087f, 0.0f, 0.850650787f},
-    {0.525731087f, 0.0f, 0.850650787f},
-    {-0.525731087f, 0.0f, -0.850650787f},
-    {0.525731087f, 0.0f, -0.850650787f},
-    {0.0f, 0.850650787f, 0.525731087f},
-    {0.0f, 0.850650787f, -0.525731087f},
-    {0.0f, -0.850650787f, 0.525731087f},
-    {0.0f, -0.850650787f, -0.525731087f},
-    {0.850650787f, 0.525731087f, 0.0f},
-    {-0.850650787f, 0.525731087f, 0.0f},
-    {0.850650787f, -0.525731087f, 0.0f},
-    {-0.850650787f, -0.525731087f, 0.0f},
-};
-
-// Its twenty faces as indices into icosahedron_vertices, each counter-clockwise from outside.
-inline constexpr int icosahedron_faces[20][3] = {
-    {1, 4, 0},
-    {4, 9, 0},
-    {4, 5, 9},
-    {8, 5, 4},
-    {1, 8, 4},
-    {1, 10, 8},
-    {10, 3, 8},
-    {8, 3, 5},
-    {3, 2, 5},
-    {3, 7, 2},
-    {3, 10, 7},
-    {10, 6, 7},
-    {6, 11, 7},
-    {6, 0, 11},
-    {6, 1, 0},
-    {10, 1, 6},
-    {11, 0, 9},
-    {2, 11, 9},
-    {5, 2, 9},
-    {11, 2, 7},
-};
-
 // Needs a current OpenGL context. Takes list_count names with one glGenLists call, stores the
 // first in list_base and records slot 0..8 in order, each as a GL_COMPILE list of its builder.
 // Runs once at start-up; the names are not checked.

@@ -1,6 +1,5 @@
 // bank.cpp -- the audio device, and the seven sound files loaded into whole blocks of samples
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <SDL.h>
@@ -11,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "game/files.h"
 #include "sound/sound_local.h"
 
 namespace quarzil {
@@ -78,11 +78,10 @@ bool build_path(char (&path)[path_size], const char* entry, size_t entry_length,
     return true;
 }
 
-// Opens the first regular file named name in the directories of sound_dirs; -1 if none.
-// A path that opens but is not a regular file (a directory, a pipe, a device) is passed over
-// as if it had not opened: its size means nothing and reading it fails or waits. O_NONBLOCK
-// keeps open itself from waiting for a writer when the path is a named pipe.
-int open_sound_file(const char* name)
+// Opens the first regular file named name in the directories of sound_dirs, status filled from
+// it; -1 if none. A path that opens but is not a regular file is passed over as if it had not
+// opened.
+int open_sound_file(const char* name, struct stat& status)
 {
     const char* entry = sound_dirs;
     for (;;) {
@@ -90,13 +89,9 @@ int open_sound_file(const char* name)
         const size_t entry_length = comma ? static_cast<size_t>(comma - entry) : std::strlen(entry);
         char path[path_size];
         if (build_path(path, entry, entry_length, name)) {
-            const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0) {
-                struct stat status;
-                if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
-                    return fd;
-                close(fd);
-            }
+            const int fd = open_regular_file(path, status);
+            if (fd >= 0)
+                return fd;
         }
         // The end of the string, or a ',' with nothing after it, ends the list.
         if (comma == nullptr || comma[1] == '\0')
@@ -110,7 +105,8 @@ int open_sound_file(const char* name)
 // Loads one sound file into whole blocks of samples, zero-padded; see SoundSample.
 SoundSample load_sound(const char* name)
 {
-    const int fd = open_sound_file(name);
+    struct stat status;
+    const int fd = open_sound_file(name, status);
     if (fd < 0)
         return {nullptr, not_found};
 
@@ -119,8 +115,7 @@ SoundSample load_sound(const char* name)
     // missing one. The second happens from 2^31 - 2046 bytes on: half of that, rounded down,
     // is 2^30 - 1023 samples, which round up to 2^20 blocks of 2048 bytes, 2^31 bytes.
     // Truncating the 64-bit size instead would load a file of 4 GiB + 2048 bytes as one block.
-    const off_t end = lseek(fd, 0, SEEK_END);
-    lseek(fd, 0, SEEK_SET);
+    const off_t end = status.st_size;
     if (end < 0 || end > INT_MAX) {
         close(fd);
         return {nullptr, not_found};

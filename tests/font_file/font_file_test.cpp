@@ -245,68 +245,6 @@ TEST(ReadPpm, StoresTheSizeOnceLineTwoGivesBothNumbers)
     }
 }
 
-// A file of the given bytes, open for reading, that the reader is pointed at; closed with the
-// object.
-class ReaderFile {
-public:
-    explicit ReaderFile(const std::string& bytes) : path(folder / "lines")
-    {
-        EXPECT_TRUE(write_file(path, bytes)) << path;
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        EXPECT_GE(fd, 0) << path;
-        start_reading(fd);
-    }
-    ~ReaderFile() { close(fd); }
-    ReaderFile(const ReaderFile&) = delete;
-    ReaderFile& operator=(const ReaderFile&) = delete;
-
-    const ScratchFolder folder{"quarzil_font"};
-    const std::string path;
-    int fd = -1;
-};
-
-TEST(ReadLine, CutsAtItsCapacityAndDropsTheRestOfTheLine)
-{
-    const ReaderFile file("abcdefgh\nxy\n\nP6\0x\nlast"s);
-    struct Line {
-        std::string text;
-        int length;
-    };
-    const Line expected[] = {{"abc", 3}, {"xy", 2}, {"", 0}, {"P6\0"s, 3}, {"las", 3}, {"", 0}};
-    for (const Line& line : expected) {
-        char buffer[4];
-        std::memset(buffer, 'Z', sizeof buffer);
-        EXPECT_EQ(read_line(buffer, sizeof buffer), line.length) << "line \"" << line.text << "\"";
-        EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(line.length) + 1), line.text + '\0');
-    }
-    EXPECT_EQ(read_byte(), -1);
-    EXPECT_EQ(read_byte(), -1) << "the end of the file is reported again";
-}
-
-TEST(ReadByte, ReadsAgainAfterTheEndOfTheFile)
-{
-    const ReaderFile file("a");
-    EXPECT_EQ(read_byte(), 'a');
-    EXPECT_EQ(read_byte(), -1);
-    ASSERT_TRUE(write_file(file.path, "ab"));
-    EXPECT_EQ(read_byte(), 'b') << "what the file has grown by";
-}
-
-TEST(ReadByte, StopsReadingAfterAReadError)
-{
-    // An empty pipe that does not block: read() fails with EAGAIN.
-    int ends[2];
-    ASSERT_EQ(pipe2(ends, O_NONBLOCK | O_CLOEXEC), 0);
-    start_reading(ends[0]);
-    EXPECT_EQ(read_byte(), -1);
-    ASSERT_EQ(write(ends[1], "x", 1), 1);
-    EXPECT_EQ(read_byte(), -1) << "no read() after the error, though a byte now waits";
-    start_reading(ends[0]);
-    EXPECT_EQ(read_byte(), 'x') << "until the reader starts again";
-    close(ends[0]);
-    close(ends[1]);
-}
-
 TEST(PackRgba, PutsTheBytesInMemoryAsRGBA)
 {
     EXPECT_EQ(pack_rgba(0x11, 0x22, 0x33, 0x44), 0x44332211u);

@@ -40,16 +40,56 @@ TEST(NewGem, IsAliveRestingAndSpinsAboutTheVerticalAxis)
     }
 }
 
-TEST(NewGem, DrawsKindAndAngleFromTwoRandomNumbers)
+TEST(NewGem, DealsTheSameGemsForTheSameSeed)
 {
-    srandom(99);
-    const long r1 = random();
-    const long r2 = random();
+    // glibc's stream after srandom(1) begins 1804289383, 846930886, 1681692777, ...: the first
+    // gem is kind 17767 mod 7 = 1 (the low 16 bits of the first number) at 966 steps of
+    // 360/1024 degree (the second number mod 1024).
+    struct Gem {
+        int kind;
+        float angle;
+    };
+    const Gem expected[] = {
+        {1, 339.609375f}, {6, 40.4296875f}, {2, 89.6484375f}, {1, 82.96875f},
+        {4, 72.0703125f}, {6, 330.1171875f}, {5, 268.2421875f}, {0, 114.609375f},
+    };
+    srandom(1);
+    for (int gem = 0; gem < 8; ++gem) {
+        Cell cell;
+        new_gem(cell);
+        EXPECT_EQ(cell.kind, expected[gem].kind) << "gem " << gem;
+        EXPECT_EQ(cell.angle, expected[gem].angle) << "gem " << gem;
+    }
+}
+
+TEST(NewGem, TakesTwoNumbersOfTheRandomStream)
+{
     srandom(99);
     Cell cell;
     new_gem(cell);
-    EXPECT_EQ(cell.kind, static_cast<int>((r1 & 0xffff) % 7));
-    EXPECT_EQ(cell.angle, static_cast<float>((r2 % 1024) * 360.0 / 1024.0));
+    const long after_gem = random();
+    srandom(99);
+    random();
+    random();
+    EXPECT_EQ(after_gem, random()) << "the number after a gem is the stream's third";
+}
+
+TEST(NewGem, GivesEveryKindAlikeAndEveryAngleStep)
+{
+    srandom(2024);
+    constexpr int gems = 70000;
+    int kinds[gem_kinds] = {};
+    bool steps_seen[1024] = {};
+    for (int gem = 0; gem < gems; ++gem) {
+        Cell cell;
+        new_gem(cell);
+        ++kinds[cell.kind];
+        steps_seen[static_cast<int>(cell.angle * 1024.0 / 360.0)] = true;
+    }
+    for (int kind = 0; kind < gem_kinds; ++kind) {
+        EXPECT_NEAR(kinds[kind], gems / gem_kinds, gems / gem_kinds / 20) << "gems of kind " << kind;
+    }
+    EXPECT_EQ(std::count(std::begin(steps_seen), std::end(steps_seen), false), 0) << "angle steps never drawn";
 }
 
 TEST(DealBoard, LeavesNoRunAndEveryGemAlive)
@@ -83,6 +123,8 @@ struct ScanCase {
     std::vector<Label> runs;    // in the order they are reported, with combo 2
     std::vector<int> doomed;    // cell indices that end doomed
 };
+
+void PrintTo(const ScanCase& c, std::ostream* out) { *out << c.name; }
 
 class FindMatches : public testing::TestWithParam<ScanCase> {};
 

@@ -44,15 +44,6 @@ BoardPicture board_picture()
     return picture;
 }
 
-std::vector<int> take_sounds()
-{
-    std::vector<int> sounds;
-    SoundDrain drain;
-    for (int code; take_sound(code, drain);)
-        sounds.push_back(code);
-    return sounds;
-}
-
 int ticks_until(TurnState state, int limit)
 {
     for (int tick = 1; tick <= limit; ++tick) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "support/sound_log.h"
 
 namespace quarzil::test {
 
@@ -21,7 +22,7 @@ void set_board(const BoardPicture& picture);
 // The kinds of the board, drawn as set_board takes them.
 BoardPicture board_picture();
 // The sound requests made since the last call, in order (acts as the mixer).
-std::vector<int> take_sounds();
+using testing_support::take_sounds;
 
 // Runs game_tick until turn_state equals state; returns the ticks run, or -1 after limit ticks.
 int ticks_until(TurnState state, int limit = 1000);

@@ -513,32 +513,10 @@ TEST_F(HighScores, SaveThroughALinkReplacesItsTargetAndKeepsTheLink)
 
 // --- other copies of the game ---------------------------------------------------------
 
-struct Row {
-    const char* name;
-    int score;
-    int level;
-};
-
-// A score file as another copy of the game writes it: the rows, then free rows up to 100.
-std::string file_of(const std::vector<Row>& rows)
-{
-    std::string text;
-    for (const Row& row : rows) text += std::string(row.name) + " " + std::to_string(row.score) + " " +
-                                        std::to_string(row.level) + "\n";
-    for (size_t free_row = rows.size(); free_row < table_rows; ++free_row) text += ". 0 0\n";
-    return text;
-}
-
-std::vector<Row> repeated(const char* name, int score_value, int count)
-{
-    return std::vector<Row>(count, Row{name, score_value, 1});
-}
-
-std::vector<Row> joined(std::vector<Row> first, const std::vector<Row>& second)
-{
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
+using test::Row;
+using test::file_text;
+using test::joined;
+using test::repeated;
 
 TEST_F(HighScores, EnterMergesTheRowsAnotherCopySavedMeanwhile)
 {
@@ -563,18 +541,18 @@ TEST_F(HighScores, EnterMergesTheRowsAnotherCopySavedMeanwhile)
          joined(repeated("x", 100, 42), {{"me", 50, 4}}), 42, 37},
     };
     for (const Case& c : cases) {
-        write_file(score_file(), file_of(c.at_start));
+        write_file(score_file(), file_text(c.at_start));
         load_scores();
         player_name[0] = '\0';
         score = c.final_score;
         level = 4;
         end_game();
         type_keys({'m', 'e'});
-        write_file(score_file(), file_of(c.meanwhile));
+        write_file(score_file(), file_text(c.meanwhile));
 
         name_entry_key(13);
 
-        EXPECT_EQ(read_file(score_file()), file_of(c.expected)) << c.label << ": the file";
+        EXPECT_EQ(read_file(score_file()), file_text(c.expected)) << c.label << ": the file";
         std::map<int, ScoreEntry> rows;
         for (size_t row = 0; row < c.expected.size(); ++row)
             rows[static_cast<int>(row)] = make_entry(c.expected[row].name, c.expected[row].score, c.expected[row].level);
@@ -587,12 +565,12 @@ TEST_F(HighScores, EnterMergesTheRowsAnotherCopySavedMeanwhile)
 
 TEST_F(HighScores, RowsOfOtherCopiesPushingOursOutLeaveTheirFileAsItIs)
 {
-    write_file(score_file(), file_of({{"ann", 50, 3}}));
+    write_file(score_file(), file_text({{"ann", 50, 3}}));
     load_scores();
     score = 30;
     end_game();
     ASSERT_EQ(table_row, 1);
-    const std::string theirs = file_of(repeated("top", 100, table_rows));
+    const std::string theirs = file_text(repeated("top", 100, table_rows));
     write_file(score_file(), theirs);
 
     name_entry_key(13);
@@ -609,7 +587,7 @@ TEST_F(HighScores, QuitWithoutANewRowLeavesWhatAnotherCopySavedMeanwhile)
 {
     // The other copy's file is in a form this game would not write (two lines, not 100), so that
     // any write would show.
-    write_file(score_file(), file_of({{"ann", 50, 3}}));
+    write_file(score_file(), file_text({{"ann", 50, 3}}));
     load_scores();
     const std::string theirs = "ann 50 3\nbob 40 2\n";
     write_file(score_file(), theirs);
@@ -622,15 +600,15 @@ TEST_F(HighScores, QuitWithoutANewRowLeavesWhatAnotherCopySavedMeanwhile)
 
 TEST_F(HighScores, ARowSavedAtEnterIsNotWrittenAgainAtQuit)
 {
-    write_file(score_file(), file_of({{"ann", 50, 3}}));
+    write_file(score_file(), file_text({{"ann", 50, 3}}));
     load_scores();
     score = 30;
     level = 4;
     end_game();
     type_keys({'m', 'e', 13});
-    ASSERT_EQ(read_file(score_file()), file_of({{"ann", 50, 3}, {"me", 30, 4}}));
+    ASSERT_EQ(read_file(score_file()), file_text({{"ann", 50, 3}, {"me", 30, 4}}));
     // Another copy adds its row after that save; then this one quits.
-    const std::string theirs = file_of({{"ann", 50, 3}, {"bob", 40, 2}, {"me", 30, 4}});
+    const std::string theirs = file_text({{"ann", 50, 3}, {"bob", 40, 2}, {"me", 30, 4}});
     write_file(score_file(), theirs);
 
     save_scores();
@@ -640,7 +618,7 @@ TEST_F(HighScores, ARowSavedAtEnterIsNotWrittenAgainAtQuit)
 
 TEST_F(HighScores, AFailedSaveKeepsItsRowForTheNextSave)
 {
-    write_file(score_file(), file_of({{"ann", 50, 3}}));
+    write_file(score_file(), file_text({{"ann", 50, 3}}));
     load_scores();
     score = 30;
     level = 4;
@@ -650,14 +628,14 @@ TEST_F(HighScores, AFailedSaveKeepsItsRowForTheNextSave)
     fs::create_directories(temporary_file() + "/in_the_way");
     const std::string said = test::error_output_of([] { name_entry_key(13); });
     EXPECT_EQ(said, "Couldn't save the high scores to " + score_file() + ": its leftover temporary file: Is a directory\n");
-    ASSERT_EQ(read_file(score_file()), file_of({{"ann", 50, 3}})) << "the failed save changed the file";
+    ASSERT_EQ(read_file(score_file()), file_text({{"ann", 50, 3}})) << "the failed save changed the file";
 
     // Another copy saves, then this one quits: the row not yet saved is merged in.
     fs::remove_all(temporary_file());
-    write_file(score_file(), file_of({{"ann", 50, 3}, {"bob", 40, 2}}));
+    write_file(score_file(), file_text({{"ann", 50, 3}, {"bob", 40, 2}}));
     save_scores();
 
-    EXPECT_EQ(read_file(score_file()), file_of({{"ann", 50, 3}, {"bob", 40, 2}, {"me", 30, 4}}));
+    EXPECT_EQ(read_file(score_file()), file_text({{"ann", 50, 3}, {"bob", 40, 2}, {"me", 30, 4}}));
 }
 
 }  // namespace

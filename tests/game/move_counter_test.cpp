@@ -53,6 +53,8 @@ struct CountCase {
     int expected;
 };
 
+void PrintTo(const CountCase& c, std::ostream* out) { *out << c.name; }
+
 class CountMoves : public testing::TestWithParam<CountCase> {};
 
 TEST_P(CountMoves, CountsConfigurations)

@@ -1,5 +1,5 @@
-// score_file_test.cpp -- the score file: names as words, merging two copies' rows, and how a save
-// treats the lock, the umask, owners, permissions and a leftover temporary file
+// score_file_test.cpp -- the score file saved: how a save treats the lock, the umask, owners,
+// permissions and a leftover temporary file
 #include "game/score_file.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -41,121 +42,6 @@ bool play_and_save_a_row()
     return true;
 }
 
-struct Row {
-    const char* name;
-    int score;
-};
-
-void fill_table(ScoreEntry (&table)[table_rows], const std::vector<Row>& rows)
-{
-    std::memset(table, 0, sizeof table);
-    for (size_t row = 0; row < rows.size(); ++row) table[row] = make_entry(rows[row].name, rows[row].score, 1);
-}
-
-std::vector<Row> descending(const char* name, int from, int count)
-{
-    std::vector<Row> rows;
-    for (int i = 0; i < count; ++i) rows.push_back({name, from - i});
-    return rows;
-}
-
-TEST(ScoreFile, MergeInsertsTheEarnedRowsIntoTheirsByTheTablesRule)
-{
-    struct Case {
-        const char* label;
-        std::vector<Row> on_disk;
-        std::vector<Row> ours;
-        std::vector<int> earned;              // rows of ours
-        std::vector<Row> expected;
-        std::vector<int> expected_moved_to;   // for each earned row
-    };
-    std::vector<Row> full_then_one = descending("x", 100, table_rows - 1);
-    full_then_one.push_back({"me", 150});
-    const Case cases[] = {
-        {"rows added on both sides", {{"a", 50}, {"b", 40}, {"c", 10}}, {{"a", 50}, {"me", 45}, {"c", 10}, {"you", 5}},
-         {1, 3}, {{"a", 50}, {"me", 45}, {"b", 40}, {"c", 10}, {"you", 5}}, {1, 4}},
-        {"an equal score goes below theirs", {{"b", 30}}, {{"me", 30}}, {0}, {{"b", 30}, {"me", 30}}, {1}},
-        {"two equal earned rows keep their order", {{"x", 20}}, {{"me", 30}, {"you", 30}}, {0, 1},
-         {{"me", 30}, {"you", 30}, {"x", 20}}, {0, 1}},
-        {"a later earned row placed above an earlier one moves it down", {}, {{"me", 10}, {"you", 20}}, {0, 1},
-         {{"you", 20}, {"me", 10}}, {1, 0}},
-        {"nothing earned", {{"b", 30}}, {{"old", 99}}, {}, {{"b", 30}}, {}},
-        {"a full table has no room for a low row", descending("x", 100, table_rows), {{"me", 1}}, {0},
-         descending("x", 100, table_rows), {table_rows}},
-        {"a high row pushes their last row out", descending("x", 100, table_rows), {{"me", 150}}, {0},
-         [] {
-             std::vector<Row> rows = {{"me", 150}};
-             const std::vector<Row> theirs = descending("x", 100, table_rows - 1);
-             rows.insert(rows.end(), theirs.begin(), theirs.end());
-             return rows;
-         }(),
-         {0}},
-        {"an earned row pushed out by a later one", std::vector<Row>(table_rows - 1, Row{"x", 50}),
-         {{"me", 10}, {"you", 20}}, {0, 1},
-         [] {
-             std::vector<Row> rows(table_rows - 1, Row{"x", 50});
-             rows.push_back({"you", 20});
-             return rows;
-         }(),
-         {table_rows, table_rows - 1}},
-    };
-    for (const Case& c : cases) {
-        static ScoreEntry on_disk[table_rows];
-        static ScoreEntry ours[table_rows];
-        static ScoreEntry expected[table_rows];
-        static ScoreEntry merged[table_rows];
-        bool earned[table_rows] = {};
-        int moved_to[table_rows];
-        fill_table(on_disk, c.on_disk);
-        fill_table(ours, c.ours);
-        fill_table(expected, c.expected);
-        for (const int row : c.earned) earned[row] = true;
-
-        merge_tables(merged, moved_to, on_disk, ours, earned);
-
-        for (int row = 0; row < table_rows; ++row) {
-            EXPECT_TRUE(test::same_entry(merged[row], expected[row]))
-                << c.label << ", row " << row << ": expected " << describe(expected[row]) << ", got "
-                << describe(merged[row]);
-        }
-        for (size_t i = 0; i < c.earned.size(); ++i) {
-            EXPECT_EQ(moved_to[c.earned[i]], c.expected_moved_to[i])
-                << c.label << ": where earned row " << c.earned[i] << " went";
-        }
-    }
-}
-
-TEST(ScoreFile, NamesAreWrittenAsWordsThatReadBackAsTyped)
-{
-    struct Case {
-        const char* name;
-        const char* word;
-    };
-    const Case cases[] = {
-        {"", "."},
-        {"ann", "ann"},
-        {".ann", "\\2eann"},
-        {".", "\\2e"},
-        {"..", "\\2e."},
-        {"a.b", "a.b"},
-        {"a b\\", "a\\20b\\5c"},
-    };
-    for (const Case& c : cases) {
-        char word[encoded_capacity];
-        encode_name(word, c.name);
-        EXPECT_STREQ(word, c.word) << "the name \"" << c.name << "\"";
-        char name[name_capacity];
-        decode_name(name, c.word);
-        EXPECT_STREQ(name, c.name) << "the word " << c.word;
-    }
-    // Files written before: a word that begins with "." is the empty name.
-    for (const char* old_word : {".", ".hidden", "..", ".\\2e"}) {
-        char name[name_capacity];
-        decode_name(name, old_word);
-        EXPECT_STREQ(name, "") << "the word " << old_word;
-    }
-}
-
 class Saving : public test::ScoresTest {
 protected:
     // A table of one row, as the game holds it after the player has entered it.
@@ -172,9 +58,7 @@ protected:
 // The score file as a save writes a table whose only row is "new!".
 std::string table_text()
 {
-    std::string text = "new! 42 5\n";
-    for (int row = 1; row < table_rows; ++row) text += ". 0 0\n";
-    return text;
+    return test::file_text({{"new!", 42, 5}});
 }
 
 mode_t mode_of(const std::string& path)
@@ -233,7 +117,7 @@ TEST_F(Saving, RootSavingInThePlayersHomeLeavesEveryFileThePlayers)
         for (const auto& item : fs::directory_iterator(home)) fs::remove(item.path());
         if (file_existed) {
             write_file(score_file(), "old 1 1\n");
-            chown(score_file().c_str(), test::nobody, test::nobody);
+            ASSERT_EQ(chown(score_file().c_str(), test::nobody, test::nobody), 0) << std::strerror(errno);
             chmod(score_file().c_str(), 0640);
         }
         load_scores();
@@ -297,7 +181,9 @@ TEST_F(Saving, AFileThePlayerMayNotReadAndWriteIsLeftAlone)
     for (const Case& c : cases) {
         for (const auto& item : fs::directory_iterator(home)) fs::remove(item.path());
         write_file(score_file(), "ann 120 4\n");
-        if (test::running_as_root()) chown(score_file().c_str(), test::nobody, test::nobody);
+        if (test::running_as_root()) {
+            ASSERT_EQ(chown(score_file().c_str(), test::nobody, test::nobody), 0) << std::strerror(errno);
+        }
         chmod(score_file().c_str(), c.mode);
 
         // The game as the player: reads what it may at start-up, enters a row and saves it.
@@ -329,7 +215,7 @@ TEST_F(Saving, ALeftoverTemporaryFileIsReplacedByTheNextSave)
         chmod(temporary_file().c_str(), c.mode);
         if (test::running_as_root()) {
             const uid_t owner = c.of_another_user ? 0 : test::nobody;
-            chown(temporary_file().c_str(), owner, owner);
+            ASSERT_EQ(chown(temporary_file().c_str(), owner, owner), 0) << std::strerror(errno);
         }
         load_scores();
         const test::ChildResult player = run_in_child(

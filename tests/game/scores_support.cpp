@@ -25,6 +25,39 @@ ScoreEntry make_entry(const char* name, int score_value, int level_value)
     return entry;
 }
 
+void fill_table(ScoreEntry (&table)[table_rows], const std::vector<Row>& rows)
+{
+    std::memset(table, 0, sizeof table);
+    for (size_t row = 0; row < rows.size(); ++row) table[row] = make_entry(rows[row].name, rows[row].score, rows[row].level);
+}
+
+std::string file_text(const std::vector<Row>& rows)
+{
+    std::string text;
+    for (const Row& row : rows)
+        text += std::string(row.name) + " " + std::to_string(row.score) + " " + std::to_string(row.level) + "\n";
+    for (size_t free_row = rows.size(); free_row < table_rows; ++free_row) text += ". 0 0\n";
+    return text;
+}
+
+std::vector<Row> repeated(const char* name, int score_value, int count)
+{
+    return std::vector<Row>(count, Row{name, score_value, 1});
+}
+
+std::vector<Row> descending(const char* name, int from, int count)
+{
+    std::vector<Row> rows;
+    for (int i = 0; i < count; ++i) rows.push_back({name, from - i});
+    return rows;
+}
+
+std::vector<Row> joined(std::vector<Row> first, const std::vector<Row>& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 std::string describe(const ScoreEntry& entry)
 {
     std::string text = "\"";

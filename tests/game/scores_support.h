@@ -17,6 +17,28 @@ namespace quarzil::test {
 
 ScoreEntry make_entry(const char* name, int score_value, int level_value);
 
+// A row of a table or a score file, as the tests write one.
+struct Row {
+    const char* name;
+    int score;
+    int level = 1;
+};
+
+// Fills table with rows from the top; the rows below are free.
+void fill_table(ScoreEntry (&table)[table_rows], const std::vector<Row>& rows);
+
+// The score file the game writes for a table of these rows from the top: a line
+// "<name> <score> <level>" a row, then ". 0 0" for every free row up to the hundredth. The names
+// are written as given, so they must be plain words.
+std::string file_text(const std::vector<Row>& rows);
+
+// count rows of name and score_value, at level 1.
+std::vector<Row> repeated(const char* name, int score_value, int count);
+// count rows of name from score from down by one.
+std::vector<Row> descending(const char* name, int from, int count);
+// first, then second.
+std::vector<Row> joined(std::vector<Row> first, const std::vector<Row>& second);
+
 // A row as text, with unprintable bytes shown as \xhh, for failure messages.
 std::string describe(const ScoreEntry& entry);
 

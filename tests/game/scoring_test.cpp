@@ -14,6 +14,8 @@ struct RunCase {
     float clock_gain;    // expected clock_time increase
 };
 
+void PrintTo(const RunCase& c, std::ostream* out) { *out << c.name; }
+
 class ScoreRun : public testing::TestWithParam<RunCase> {};
 
 TEST_P(ScoreRun, AddsPointsTimeAndProgress)

@@ -85,6 +85,8 @@ struct PieCase {
     double covered;   // degrees of pie shown
 };
 
+void PrintTo(const PieCase& c, std::ostream* out) { *out << "clock_time " << c.time; }
+
 class ClockPie : public testing::TestWithParam<PieCase> {};
 
 TEST_P(ClockPie, CoversTheTimeLeftColouredByAngle)
@@ -108,7 +110,10 @@ INSTANTIATE_TEST_SUITE_P(Times, ClockPie, testing::Values(
     PieCase{1000.0f, 180.0},   // a new game: half the dial
     PieCase{1999.0f, 359.82},
     PieCase{2000.0f, 360.0},   // a full dial
-    PieCase{5000.0f, 360.0}));
+    PieCase{5000.0f, 360.0}),
+    [](const testing::TestParamInfo<PieCase>& info) {
+        return "Time" + std::to_string(static_cast<int>(info.param.time));
+    });
 
 using recording::Matrix;
 using recording::multiply;

@@ -10,6 +10,7 @@
 
 #include "game/game.h"
 #include "math/picking.h"
+#include "lighting.h"
 #include "recording_gl.h"
 #include "render/render.h"
 #include "render/frame_reading.h"
@@ -122,35 +123,16 @@ TEST(SetView, ProjectsTheWindowPlacesTheCameraAndRecomputesPicking)
         EXPECT_NEAR(expected[i], pick_matrix.m[i], 5e-5) << "picking matrix element " << i;
 }
 
-TEST(InitScene, LightsTheSceneFromTwoSidesAndBlendsAdditivelyWhenAsked)
+TEST(InitScene, StartsTheWindowBlack)
 {
     recording::reset();
     init_scene();
     const recording::Recording& r = recording::recording;
     ASSERT_TRUE(r.errors.empty()) << r.errors.front();
-    for (const GLenum on : {GL_CULL_FACE, GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST})
-        EXPECT_TRUE(r.state.is_enabled(on)) << recording::enum_name(on);
-    for (const GLenum off : {GL_LIGHT2, GL_BLEND, GL_LINE_SMOOTH})
-        EXPECT_FALSE(r.state.is_enabled(off)) << recording::enum_name(off);
-    EXPECT_EQ(static_cast<GLenum>(GL_FLAT), r.shade_model);
-    EXPECT_EQ(static_cast<GLenum>(GL_ONE), r.state.blend_source);
-    EXPECT_EQ(static_cast<GLenum>(GL_ONE), r.state.blend_destination);
-    EXPECT_EQ(2.0f, r.state.line_width);
     const float black[4] = {0, 0, 0, 1};
     EXPECT_TRUE(same_colour(black, r.clear_colour)) << colour_text(r.clear_colour);
     ASSERT_EQ(1u, r.clears.size());
     EXPECT_EQ(static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT), r.clears[0].mask);
-    const float grey_70[4] = {0.7f, 0.7f, 0.7f, 1.0f};
-    const struct {
-        int light;
-        const float* specular;
-    } lights[] = {{0, white}, {1, grey_70}, {2, white}};
-    for (const auto& light : lights) {
-        EXPECT_TRUE(same_colour(grey, r.lights[light.light].diffuse))
-            << "light " << light.light << " diffuse " << colour_text(r.lights[light.light].diffuse);
-        EXPECT_TRUE(same_colour(light.specular, r.lights[light.light].specular))
-            << "light " << light.light << " specular " << colour_text(r.lights[light.light].specular);
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -460,6 +442,113 @@ TEST_F(Frame, LightsOnlyTheHoveredGemWhileAGameIsPlayed)
             EXPECT_EQ(of_hovered, (*draws)[index].state.is_enabled(GL_LIGHT2)) << what << ", draw " << index;
         }
     }
+}
+
+// The unit vector half-way between the direction to a light and the viewer's, (0, 0, 1): a face
+// with this normal shows the light's full highlight.
+test::Direction half_way(const float* light_position)
+{
+    const double length = std::sqrt(light_position[0] * light_position[0] + light_position[1] * light_position[1] +
+                                    light_position[2] * light_position[2]);
+    test::Direction half = {light_position[0] / length, light_position[1] / length, light_position[2] / length + 1.0};
+    const double half_length = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
+    for (double& component : half) component /= half_length;
+    return half;
+}
+
+std::string lit_text(const test::Colour& c)
+{
+    return "(" + std::to_string(c[0]) + ", " + std::to_string(c[1]) + ", " + std::to_string(c[2]) + ")";
+}
+
+// The scene as every frame shows it: resting gems with their back faces culled, flat faces, added
+// onto the black, lit from two sides, a white highlight from the first light and a dimmer grey
+// one from the second, a fifth of their colour where neither reaches; text added onto what lies
+// under it; the clock's outline two pixels wide and not smoothed.
+TEST_F(Frame, LightsTheGemsFromTwoSidesAndAddsTheTextOnTop)
+{
+    hover_col = hover_row = -1;
+    draw();
+    const recording::Recording& r = recording::recording;
+    ASSERT_EQ(static_cast<std::size_t>(board_cells), gems.size());
+    EXPECT_EQ(static_cast<GLenum>(GL_FLAT), r.shade_model);
+    const test::Direction to_first = half_way(r.lights[0].position);
+    const test::Direction to_second = half_way(r.lights[1].position);
+    const test::Direction away = {-(to_first[0] + to_second[0]) / 2, -(to_first[1] + to_second[1]) / 2,
+                                  -(to_first[2] + to_second[2]) / 2};
+    const double away_length = std::sqrt(away[0] * away[0] + away[1] * away[1] + away[2] * away[2]);
+    const test::Direction unlit = {away[0] / away_length, away[1] / away_length, away[2] / away_length};
+    for (const DrawnGem& gem : std::vector<DrawnGem>(gems.begin(), gems.begin() + gem_kinds)) {
+        const std::string what = "a gem of kind " + std::to_string(gem.kind);
+        for (std::size_t index = gem.first_draw; index <= gem.last_draw; ++index) {
+            const recording::DrawState& state = (*draws)[index].state;
+            for (const GLenum on : {GL_CULL_FACE, GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_BLEND})
+                EXPECT_TRUE(state.is_enabled(on)) << what << ": " << recording::enum_name(on);
+            EXPECT_FALSE(state.is_enabled(GL_LIGHT2)) << what << ": GL_LIGHT2";
+            EXPECT_EQ(static_cast<GLenum>(GL_ONE), state.blend_source) << what << ": added";
+            EXPECT_EQ(static_cast<GLenum>(GL_ONE), state.blend_destination) << what << ": onto what lies under it";
+        }
+        const recording::DrawState& state = gem.state;
+        const float* const colour = gem_colours[gem.kind];
+        const test::Colour first = test::lit_colour(r, state, state.front, to_first);
+        const test::Colour second = test::lit_colour(r, state, state.front, to_second);
+        const test::Colour dark = test::lit_colour(r, state, state.front, unlit);
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(first[c], 1.0, 1e-6) << what << ", turned to the first light: " << lit_text(first);
+            EXPECT_GE(second[c], 0.7 - 1e-6) << what << ", turned to the second light: " << lit_text(second);
+            EXPECT_NEAR(dark[c], 0.2 * colour[c], 1e-6) << what << ", turned from both lights: " << lit_text(dark);
+        }
+        if (gem.kind == 0) {   // blue: its red shows the second light's highlight is not white
+            EXPECT_LT(second[0], 0.95) << what << ", turned to the second light: " << lit_text(second);
+        }
+    }
+    // Each light alone, on a face turned straight to it: three quarters of the gem's colour
+    // besides the fifth of the ambient light, and the light's highlight (white, 70% grey, white)
+    // as strong as the angle to the viewer lets it be.
+    const auto expect_light = [&](const DrawnGem& gem, int light, double specular) {
+        recording::DrawState only = gem.state;
+        std::erase_if(only.enabled, [&](GLenum capability) {
+            return capability >= GL_LIGHT0 && capability <= GL_LIGHT7 && capability != static_cast<GLenum>(GL_LIGHT0 + light);
+        });
+        const float* const p = r.lights[light].position;
+        const double length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+        const test::Direction straight_on = {p[0] / length, p[1] / length, p[2] / length};
+        const test::Direction half = half_way(p);
+        const double highlight =
+            std::pow(straight_on[0] * half[0] + straight_on[1] * half[1] + straight_on[2] * half[2], 25.0) * specular;
+        const test::Colour straight = test::lit_colour(r, only, only.front, straight_on);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(straight[c], std::min(1.0, 0.95 * gem_colours[gem.kind][c] + highlight), 1e-6)
+                << "light " << light << " alone on a gem of kind " << gem.kind << ": " << lit_text(straight);
+    };
+    expect_light(gems.at(3), 0, 1.0);
+    expect_light(gems.at(3), 1, 0.7);
+
+    bool text_seen = false;
+    for (const Draw& draw : *draws) {
+        if (!draw.state.is_enabled(GL_TEXTURE_2D)) continue;
+        text_seen = true;
+        EXPECT_TRUE(draw.state.is_enabled(GL_BLEND)) << "text is blended";
+        EXPECT_EQ(static_cast<GLenum>(GL_ONE), draw.state.blend_source) << "text is added";
+        EXPECT_EQ(static_cast<GLenum>(GL_ONE), draw.state.blend_destination) << "onto what lies under it";
+    }
+    EXPECT_TRUE(text_seen);
+    bool outline_seen = false;
+    for (const Draw& draw : *draws) {
+        if (draw.primitive.mode != GL_LINE_LOOP) continue;
+        outline_seen = true;
+        EXPECT_EQ(2.0f, draw.state.line_width) << "the clock's outline";
+        EXPECT_FALSE(draw.state.is_enabled(GL_LINE_SMOOTH)) << "the clock's outline";
+    }
+    EXPECT_TRUE(outline_seen) << "the clock's outline is drawn while a game is played";
+
+    // The hovered gem's own light.
+    hover_col = 3;
+    hover_row = 2;
+    draw();
+    const DrawnGem* const hovered = gem_at(1.76f * 3 - 3.16f, 6.16f - 1.76f * 2, 0.0f);
+    ASSERT_NE(hovered, nullptr);
+    expect_light(*hovered, 2, 1.0);
 }
 
 TEST_F(Frame, ScoreLabelsSinkAndDimAsTheyFade)

@@ -1,8 +1,10 @@
 // mesh_test.cpp -- the gem solids as their recorded display lists show them
 #include "render/gems.h"
+#include "render/gems_tables.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -11,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "lighting.h"
 #include "recording_gl.h"
 
 namespace quarzil {
@@ -432,7 +435,7 @@ TEST(Icosphere, DepthZeroEmitsTheTableLastFaceFirst)
     for (int t = 0; t < 20; ++t) {
         const int face = 19 - t;
         for (int c = 0; c < 3; ++c) {
-            const float* corner = icosahedron_vertices[icosahedron_faces[face][c]];
+            const float* corner = icosahedron_corner(face, c);
             const auto& got = vertices[3 * t + c];
             for (int axis = 0; axis < 3; ++axis) {
                 EXPECT_EQ(corner[axis] * radius, got.position[axis])
@@ -480,32 +483,94 @@ TEST(Icosphere, RefusesDepthsItsStackCannotHold)
 // ---------------------------------------------------------------------------
 // Materials
 
-TEST(Material, SetMaterialGivesTheColourWithAWhiteHighlightOfShininess25)
+// A face turned degrees from the viewer about the y axis, lit by OpenGL's default light 0, which
+// shines from the viewer's side: the colour the game's material gives it.
+test::Colour face_colour(double degrees)
 {
-    recording::reset();
-    set_material(colour_red);
-    const recording::Material& front = recording::recording.state.front;
-    const float white[4] = {1, 1, 1, 1};
-    EXPECT_TRUE(std::equal(colour_red, colour_red + 4, front.ambient));
-    EXPECT_TRUE(std::equal(colour_red, colour_red + 4, front.diffuse));
-    EXPECT_TRUE(std::equal(white, white + 4, front.specular));
-    EXPECT_EQ(25.0f, front.shininess);
-    const float untouched[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    EXPECT_TRUE(std::equal(untouched, untouched + 4, recording::recording.state.back.diffuse)) << "back faces keep theirs";
+    const double angle = degrees * M_PI / 180.0;
+    const recording::Recording& r = recording::recording;
+    return test::lit_colour(r, r.state, r.state.front, {std::sin(angle), 0.0, std::cos(angle)});
 }
 
-TEST(Material, GreyChangesOnlyAmbientAndDiffuse)
+void lit_from_the_front()
 {
     recording::reset();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+}
+
+std::string colour_text(const test::Colour& c)
+{
+    return "(" + std::to_string(c[0]) + ", " + std::to_string(c[1]) + ", " + std::to_string(c[2]) + ")";
+}
+
+// How a lit gem looks: a face turned to the light and the eye shines white; away from it the
+// white fades within a few degrees (shininess 25: cos 30 degrees to the 25th power is under 3%),
+// leaving the gem's own colour, brighter the more the face is turned to the light, with a fifth of
+// it where the light does not reach.
+TEST(Material, LightsAFaceInItsColourWithANarrowWhiteHighlight)
+{
+    for (int kind = 0; kind < gem_kinds; ++kind) {
+        const float* const colour = gem_colours[kind];
+        lit_from_the_front();
+        set_material(colour);
+        const double highlight_at_30 = std::pow(std::cos(M_PI / 6), 25.0);
+        const struct {
+            double degrees;
+            double share;       // of the gem's colour: ambient 0.2 plus the cosine
+            double highlight;   // of white
+        } views[] = {
+            {0, 1.2, 1.0}, {30, 0.2 + std::cos(M_PI / 6), highlight_at_30}, {60, 0.7, 0.0}, {90, 0.2, 0.0}, {150, 0.2, 0.0},
+        };
+        for (const auto& view : views) {
+            const test::Colour got = face_colour(view.degrees);
+            for (int c = 0; c < 3; ++c) {
+                const double expected = std::min(1.0, view.share * colour[c] + view.highlight);
+                EXPECT_NEAR(got[c], expected, 1e-5) << "kind " << kind << ", a face " << view.degrees
+                                                    << " degrees from the light: " << colour_text(got);
+            }
+        }
+        const float untouched[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+        EXPECT_TRUE(std::equal(untouched, untouched + 4, recording::recording.state.back.diffuse))
+            << "back faces keep OpenGL's own material";
+    }
+}
+
+// The grey of the vanishing gems dims the colour to the grey's level and keeps the white highlight.
+TEST(Material, GreyDimsTheColourAndKeepsTheHighlight)
+{
+    lit_from_the_front();
     set_material(colour_red);
     set_grey_material(0.5f);
-    const recording::Material& front = recording::recording.state.front;
-    const float grey[4] = {0.5f, 0.5f, 0.5f, 0.5f};
-    const float white[4] = {1, 1, 1, 1};
-    EXPECT_TRUE(std::equal(grey, grey + 4, front.ambient));
-    EXPECT_TRUE(std::equal(grey, grey + 4, front.diffuse));
-    EXPECT_TRUE(std::equal(white, white + 4, front.specular)) << "specular as it was";
-    EXPECT_EQ(25.0f, front.shininess) << "shininess as it was";
+    const double highlight_at_30 = std::pow(std::cos(M_PI / 6), 25.0);
+    const struct {
+        double degrees;
+        double expected;   // every channel alike
+    } views[] = {{0, 1.0}, {30, 0.5 * (0.2 + std::cos(M_PI / 6)) + highlight_at_30}, {60, 0.35}, {120, 0.1}};
+    for (const auto& view : views) {
+        const test::Colour got = face_colour(view.degrees);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(got[c], view.expected, 1e-5) << "a face " << view.degrees << " degrees from the light: "
+                                                     << colour_text(got);
+    }
+}
+
+// Seven kinds a player must tell apart at a glance: opaque colours within range, no two alike.
+TEST(GemColours, AreOpaqueInRangeAndTellTheKindsApart)
+{
+    for (int kind = 0; kind < gem_kinds; ++kind) {
+        const float* const colour = gem_colours[kind];
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_GE(colour[c], 0.0f) << "kind " << kind << ", channel " << c;
+            EXPECT_LE(colour[c], 1.0f) << "kind " << kind << ", channel " << c;
+        }
+        EXPECT_EQ(colour[3], 1.0f) << "kind " << kind << ": opaque";
+        for (int other = 0; other < kind; ++other) {
+            double distance = 0;
+            for (int c = 0; c < 3; ++c) distance += (colour[c] - gem_colours[other][c]) * (colour[c] - gem_colours[other][c]);
+            EXPECT_GT(std::sqrt(distance), 0.3) << "kinds " << other << " and " << kind << " look alike";
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "recording_gl.h"
 #include "render/font.h"
+#include "render/render.h"
 #include "render/frame_reading.h"
 #include "support/scratch.h"
 
@@ -56,14 +57,14 @@ TEST_F(DrawText, AlignsOnTheOriginCountingOnlyCharactersWithAGlyph)
         float width;
     };
     const Case cases[] = {
-        {0, "BC", "BC", 0.0f, 0.21f},
-        {1, "BC", "BC", -0.105f, 0.21f},   // half of 0.09 + 0.12
-        {2, "BC", "BC", -0.21f, 0.21f},
+        {ALIGN_LEFT, "BC", "BC", 0.0f, 0.21f},
+        {ALIGN_CENTRE, "BC", "BC", -0.105f, 0.21f},   // half of 0.09 + 0.12
+        {ALIGN_RIGHT, "BC", "BC", -0.21f, 0.21f},
         {7, "BC", "BC", -0.21f, 0.21f},    // any other alignment ends the text at the origin
-        {1, "B-C", "BC", -0.105f, 0.21f},  // no glyph for a minus: nothing drawn, no room taken
-        {2, "B,\xC8" "C", "BC", -0.21f, 0.21f},   // nor for a comma or code 200
-        {2, "BD", "B", -0.09f, 0.09f},     // D is past the file's glyphs: it draws nothing, takes nothing
-        {0, "AB", "AB", 0.0f, 0.12f},      // a glyph 0 pixels wide moves the pen one texel, 0.03
+        {ALIGN_CENTRE, "B-C", "BC", -0.105f, 0.21f},  // no glyph for a minus: nothing drawn, no room taken
+        {ALIGN_RIGHT, "B,\xC8" "C", "BC", -0.21f, 0.21f},   // nor for a comma or code 200
+        {ALIGN_RIGHT, "BD", "B", -0.09f, 0.09f},     // D is past the file's glyphs: it draws nothing, takes nothing
+        {ALIGN_LEFT, "AB", "AB", 0.0f, 0.12f},      // a glyph 0 pixels wide moves the pen one texel, 0.03
     };
     for (const Case& c : cases) {
         at_origin();
@@ -81,7 +82,7 @@ TEST_F(DrawText, AlignsOnTheOriginCountingOnlyCharactersWithAGlyph)
 
 TEST_F(DrawText, DrawsEachGlyphAsAQuadFacingTheViewerWithItsAtlasCells)
 {
-    draw_text(0, "C");
+    draw_text(ALIGN_LEFT, "C");
     const std::vector<Draw>& draws = recording::recording.draws;
     ASSERT_EQ(1u, draws.size());
     // C, 3 texels wide and 5 high, is packed at atlas column 2, row 0, after B (A takes none):
@@ -133,7 +134,7 @@ TEST_F(DrawText, DrawsInTheCurrentMaterialBlendedOverAndLeavesBlendingOffAndDept
             glBlendFunc(GL_ONE, GL_ONE);
             glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
             const recording::Matrix before = recording::recording.state.modelview;
-            draw_text(0, "%s", text);
+            draw_text(ALIGN_LEFT, "%s", text);
 
             const recording::Recording& r = recording::recording;
             const std::string what = std::string("\"") + text + "\" after blending " + (blending_before ? "on" : "off");
@@ -158,14 +159,14 @@ TEST_F(DrawText, DrawsInTheCurrentMaterialBlendedOverAndLeavesBlendingOffAndDept
 TEST_F(DrawText, FormatsAndCutsTheTextAt127Characters)
 {
     const std::string long_text(200, 'B');
-    draw_text(0, "%s%c", long_text.c_str(), 'C');
+    draw_text(ALIGN_LEFT, "%s%c", long_text.c_str(), 'C');
     const std::vector<test::DrawnText> drawn = texts();
     ASSERT_EQ(1u, drawn.size());
     EXPECT_EQ(std::string(127, 'B'), drawn[0].text);
     EXPECT_NEAR(origin[0] + 127 * 0.09, drawn[0].end, 1e-4);
 
     at_origin();
-    draw_text(2, "%c%s", 'C', "B");
+    draw_text(ALIGN_RIGHT, "%c%s", 'C', "B");
     EXPECT_EQ("CB", texts().at(0).text);
 }
 
@@ -175,7 +176,7 @@ TEST_F(DrawText, DrawsNothingWithoutAFont)
     load_font("/nonexistent/bigfont.ppm");
     EXPECT_EQ(textures, recording::recording.textures.size()) << "no texture for a missing file";
     at_origin();
-    draw_text(1, "BC");
+    draw_text(ALIGN_CENTRE, "BC");
     EXPECT_TRUE(recording::recording.draws.empty()) << recording::recording.draws.size() << " primitives drawn";
     EXPECT_FALSE(recording::recording.state.is_enabled(GL_BLEND));
     EXPECT_TRUE(recording::recording.state.is_enabled(GL_DEPTH_TEST));

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "sound/sound.h"
@@ -161,7 +162,11 @@ INSTANTIATE_TEST_SUITE_P(Codes, MixerCode, testing::Values(
     CodeCase{256, 3},                // low bits 0: SND_ROW
     CodeCase{SND_STOP_ALL, 0},
     CodeCase{511, 0},                // low bits 255: stop-all
-    CodeCase{-1, 0}));               // likewise
+    CodeCase{-1, 0}),                // likewise
+    [](const testing::TestParamInfo<CodeCase>& info) {
+        const int code = info.param.code;
+        return code < 0 ? "CodeMinus" + std::to_string(-code) : "Code" + std::to_string(code);
+    });
 
 TEST_F(Mixer, PlaysEachBlockOnceThenFreesTheVoice)
 {
@@ -243,7 +248,11 @@ INSTANTIATE_TEST_SUITE_P(Sums, MixerSaturation, testing::Values(
     SaturationCase{20000, 12767, 32767},
     SaturationCase{20000, 12768, 32767},
     SaturationCase{-20000, -12768, -32768},
-    SaturationCase{-20000, -12769, -32768}));
+    SaturationCase{-20000, -12769, -32768}),
+    [](const testing::TestParamInfo<SaturationCase>& info) {
+        const auto word = [](int value) { return value < 0 ? "Minus" + std::to_string(-value) : std::to_string(value); };
+        return word(info.param.a) + "_plus_" + word(info.param.b);
+    });
 
 TEST_F(Mixer, SixteenFullScaleVoicesStayWithinTheSums)
 {

@@ -4,19 +4,13 @@
 #include <vector>
 
 #include "sound/sound.h"
+#include "support/sound_log.h"
 
 namespace quarzil {
 namespace {
 
 // Every request of one pass over the ring, oldest first.
-std::vector<int> take_pass()
-{
-    std::vector<int> taken;
-    SoundDrain drain;
-    for (int code; take_sound(code, drain);)
-        taken.push_back(code);
-    return taken;
-}
+using testing_support::take_sounds;
 
 // An empty ring whose next slot is 20, so that a long run of requests wraps past slot 31.
 class Requests : public testing::Test {
@@ -35,24 +29,24 @@ TEST_F(Requests, DeliversUpToThirtyOneInOrderAcrossTheRingsEnd)
         play_sound(request % 7);
         expected.push_back(request % 7);
     }
-    EXPECT_EQ(take_pass(), expected);
+    EXPECT_EQ(take_sounds(), expected);
     EXPECT_EQ(sound_tail.load(), (20 + 31) % sound_slots) << "the tail ends where the head stood";
     EXPECT_EQ(sound_tail.load(), sound_head.load());
-    EXPECT_TRUE(take_pass().empty()) << "nothing is taken twice";
+    EXPECT_TRUE(take_sounds().empty()) << "nothing is taken twice";
 }
 
 TEST_F(Requests, ThirtyTwoBetweenTwoPassesLookLikeNone)
 {
     for (int request = 0; request < 32; ++request)
         play_sound(SND_ROW);
-    EXPECT_TRUE(take_pass().empty());
+    EXPECT_TRUE(take_sounds().empty());
 }
 
 TEST_F(Requests, StoresAnyCodeAsItIs)
 {
     for (int code : {7, 200, static_cast<int>(SND_STOP_ALL), -1})
         play_sound(code);
-    EXPECT_EQ(take_pass(), (std::vector<int>{7, 200, SND_STOP_ALL, -1}));
+    EXPECT_EQ(take_sounds(), (std::vector<int>{7, 200, SND_STOP_ALL, -1}));
 }
 
 TEST_F(Requests, ARequestMadeDuringAPassWaitsForTheNext)
@@ -71,7 +65,7 @@ TEST_F(Requests, ARequestMadeDuringAPassWaitsForTheNext)
     EXPECT_FALSE(take_sound(code, drain)) << "the pass ends where the head stood when it began";
     EXPECT_FALSE(take_sound(code, drain)) << "and stays ended";
 
-    EXPECT_EQ(take_pass(), std::vector<int>{SND_SWAP});
+    EXPECT_EQ(take_sounds(), std::vector<int>{SND_SWAP});
 }
 
 }  // namespace

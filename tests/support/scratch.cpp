@@ -9,9 +9,23 @@
 
 namespace quarzil::testing_support {
 
-ScratchFolder::ScratchFolder(const char* prefix)
+namespace {
+
+std::filesystem::path parent_folder(ScratchPlace place)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / prefix).string() + "_XXXXXX";
+    const char* const tmpdir = std::getenv("TMPDIR");
+    if (place == ScratchPlace::memory && (tmpdir == nullptr || tmpdir[0] == '\0')) {
+        std::error_code ignored;
+        if (std::filesystem::is_directory("/dev/shm", ignored)) return "/dev/shm";
+    }
+    return std::filesystem::temp_directory_path();
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder(const char* prefix, ScratchPlace place)
+{
+    std::string pattern = (parent_folder(place) / prefix).string() + "_XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
         std::perror(("cannot make a folder like " + pattern).c_str());
         std::abort();

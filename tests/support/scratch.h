@@ -1,5 +1,5 @@
-// scratch.h -- what the unit tests share for files: a temporary folder that is removed again,
-// and whole files written and read back
+// scratch.h -- what the unit tests and the fuzzers share for files: a temporary folder that is
+// removed again, and whole files written and read back
 #pragma once
 
 #include <string>
@@ -7,11 +7,18 @@
 
 namespace quarzil::testing_support {
 
-// A fresh folder under the system's temporary directory, made on construction and removed with
-// everything in it on destruction. Aborts the test program when it cannot be made.
+// Where a scratch folder is made.
+enum class ScratchPlace {
+    temporary_directory,   // the system's temporary directory: $TMPDIR, else /tmp
+    memory,                // $TMPDIR when it is set, else /dev/shm when there is one, else /tmp:
+                           // a fuzzer that writes every input and syncs files costs no disk
+};
+
+// A fresh folder, made on construction and removed with everything in it on destruction (for a
+// static one, at a normal exit). Aborts the program when it cannot be made.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const char* prefix);
+    explicit ScratchFolder(const char* prefix, ScratchPlace place = ScratchPlace::temporary_directory);
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

@@ -1,0 +1,69 @@
+// safe_replace.h -- replacing a file that several programs read and write, so that none of them,
+// nor a crash or a power cut, ever sees it half written: a lock file beside it, a temporary file
+// with the old file's owner and permissions, flushes, and a rename
+#pragma once
+
+#include <sys/stat.h>
+
+#include <climits>
+
+namespace quarzil {
+
+// Why a replacement did not happen: a text and, when it is not 0, an errno whose text follows it
+// (an empty text: the errno's text alone).
+struct FileFailure {
+    const char* what;
+    int error;
+};
+
+// Holds an advisory lock on "<target>.lock" from construction to destruction, waiting at most
+// wait_ms milliseconds for another holder to let go. The lock file is made when missing, given
+// to the owner of folder (the target's), and never removed: removing it could let two programs
+// lock two different files. Read access suffices for flock, so a lock file of another user still
+// serves.
+class FileLock {
+public:
+    FileLock(const char* target, const char* folder, int wait_ms);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool held() const { return descriptor >= 0; }
+    // Not held because another holder kept it for all of wait_ms.
+    bool timed_out() const { return waited_out; }
+    // Not held for another reason: which.
+    FileFailure why_not() const { return failure; }
+
+private:
+    int descriptor = -1;
+    bool waited_out = false;
+    FileFailure failure{"", 0};
+};
+
+// The folder a file lies in: everything before its last "/", "/" for a file in the root, and
+// "." for a bare name.
+void folder_of(char (&folder)[PATH_MAX], const char* file);
+
+// The file that replacing path replaces: path itself, or the file a symbolic link at path
+// resolves to, so that the link stays a link. exists tells whether there is one yet. Fails, with
+// failure set, for anything but a regular file and for a file the caller may not both read and
+// write: replacing it by renaming would get past its permission bits.
+bool find_replaceable(char (&target)[PATH_MAX], bool& exists, const char* path, FileFailure& failure);
+
+enum Replacement : int {
+    REPLACE_FAILED = 0,     // target left as it was
+    REPLACE_DONE = 1,       // the new file is in place and on disk
+    REPLACE_UNFLUSHED = 2,  // the new file is in place, but its folder could not be flushed
+};
+
+// Writes length bytes into the one temporary file "<target>.new", flushes it to disk, renames it
+// over target and flushes the folder after it; to be called under target's FileLock, which alone
+// makes the fixed temporary name safe (a leftover of a writer that was killed is removed and
+// made afresh). An existing target's (exists) owner, group and permission bits, old_status, are
+// given to the replacement first; when its owner and group cannot be kept, target is left alone.
+// A new file gets 0666 less the umask and the folder's owner where the caller may give it. Sets
+// failure for REPLACE_FAILED, and to the flush's errno for REPLACE_UNFLUSHED.
+Replacement replace_file(const char* target, bool exists, const struct stat& old_status, const char* bytes,
+                         int length, FileFailure& failure);
+
+}  // namespace quarzil
