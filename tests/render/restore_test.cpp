@@ -23,7 +23,7 @@ TEST(RestoreLostScene, BuildsTheListsAgainOnlyWhenTheContextLostThem)
     // A new context: the driver forgot every list and texture.
     recording::reset();
     restore_lost_scene();
-    EXPECT_EQ(recording::recording.lists.size(), built) << "the gems' lists made again";
+    EXPECT_GE(recording::recording.lists.size(), built) << "the gems' lists made again, the font's with them";
     EXPECT_EQ(glIsList(list_base), GL_TRUE) << "the new list names are the ones drawn";
     EXPECT_TRUE(recording::recording.state.is_enabled(GL_LIGHTING)) << "the fixed state set again";
 }

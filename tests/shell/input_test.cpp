@@ -11,18 +11,12 @@
 #include "shell/shell.h"
 #include "sound/sound.h"
 #include "support/scratch.h"
+#include "support/sound_log.h"
 
 namespace quarzil {
 namespace {
 
-std::vector<int> take_sounds()
-{
-    std::vector<int> sounds;
-    SoundDrain drain;
-    for (int code; take_sound(code, drain);)
-        sounds.push_back(code);
-    return sounds;
-}
+using testing_support::take_sounds;
 
 // A stand-in for picking: squares of 50 pixels, the board's top left corner at (100, 100).
 void grid_pick(int& col, int& row, int x, int y)
