@@ -23,6 +23,7 @@
 #include "game/game.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 
 using namespace quarzil;
 
@@ -130,6 +131,10 @@ int pictures(const char* folder)
     taken_row = 5;
     written &= picture(folder, "keyboard_taken");
     gem_taken = false;
+    set_sound_off(true);
+    game_mode = MODE_OVER;
+    written &= picture(folder, "sound_off");
+    set_sound_off(false);
     return written ? 0 : 1;
 }
 

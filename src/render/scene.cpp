@@ -13,6 +13,7 @@
 #include "math/picking.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 
 namespace quarzil {
 
@@ -78,10 +79,17 @@ constexpr float paused_hint_y = -0.6f;
 
 // What to do, on one line below the table while no game is played; in name entry the prompt
 // stands there instead. Centred on the view axis, in text scaled down to fit across a 4:3 view.
-constexpr char help_line[] = "Space: new game   Drag a gem onto a neighbour to swap   P: pause   Esc: quit";
+constexpr char help_line[] =
+    "Space: new game   Drag a gem or Enter and an arrow: swap   P: pause   M: sound   F11: full screen   "
+    "Esc: quit";
 constexpr char name_prompt[] = "Enter your name";
 constexpr float help_line_y = -5.95f;
-constexpr float help_line_scale = 0.5f;
+constexpr float help_line_scale = 0.38f;
+
+// "Sound off", small, above the score panel while the player has the sound turned off.
+constexpr float sound_mark_x = -8.0f;
+constexpr float sound_mark_y = 5.95f;
+constexpr float sound_mark_scale = 0.5f;
 
 void set_text_colour(const float colour[4])
 {
@@ -314,6 +322,16 @@ void draw_help_line()
     glPopMatrix();
 }
 
+void draw_sound_mark()
+{
+    glPushMatrix();
+    glTranslatef(sound_mark_x, sound_mark_y, panel_z);
+    glScalef(sound_mark_scale, sound_mark_scale, 1.0f);
+    set_text_colour(grey_75);
+    draw_text(ALIGN_LEFT, "Sound off");
+    glPopMatrix();
+}
+
 }  // namespace
 
 void init_scene()
@@ -403,6 +421,8 @@ void draw_frame()
     draw_score_panel();
     if (board_hidden)
         draw_paused();
+    if (sound_off.load(std::memory_order_relaxed))
+        draw_sound_mark();
     if (game_mode != MODE_PLAY) {
         draw_game_over_panel();
         draw_table();

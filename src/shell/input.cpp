@@ -257,6 +257,9 @@ void handle_pressed_keys()
             play_sound(key.sound);
     if (key_pressed(SDLK_F11))
         toggle_full_screen();
+    // In name entry "m" is typed, and so never reaches this pass.
+    if (key_pressed(SDLK_m) && game_mode != MODE_NAME_ENTRY)
+        set_sound_off(!sound_off.load());
     if (key_pressed(SDLK_p) && game_mode == MODE_PLAY)
         paused = !paused;
     // The keyboard's cursor, in a game being played: every arrow, space and Enter pressed, in

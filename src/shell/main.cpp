@@ -89,14 +89,20 @@ int main()
     choose_video_drivers();
     SDL_Init(SDL_INIT_VIDEO);
     note_desktop_size();
-    window_width = start_width;
-    window_height = start_height;
-    set_video_mode(start_width, start_height);
+    // The window as the player left it: its size, full screen, the sound.
+    const Settings settings = load_settings(desktop_width > 0 ? desktop_width : largest_window_side,
+                                            desktop_height > 0 ? desktop_height : largest_window_side);
+    set_sound_off(settings.sound_off);
+    window_width = settings.window_width;
+    window_height = settings.window_height;
+    set_video_mode(window_width, window_height);
     SDL_WM_SetCaption("Quarzil", "quarzil");
-    set_view(start_width, start_height);
+    set_view(window_width, window_height);
     init_scene();
     load_font();
     build_gem_lists();
+    if (settings.full_screen)
+        toggle_full_screen();
     pthread_sigmask(SIG_UNBLOCK, &alarm_signal, nullptr);
     arm_tick_timer();
     paused = false;
@@ -107,6 +113,12 @@ int main()
 
     close_sound();
     save_scores();
+    // Only what changed is written: a player who changed nothing gets no file.
+    const Settings chosen = {full_screen ? windowed_width : window_width, full_screen ? windowed_height : window_height,
+                          full_screen, sound_off.load()};
+    if (chosen.window_width != settings.window_width || chosen.window_height != settings.window_height ||
+        chosen.full_screen != settings.full_screen || chosen.sound_off != settings.sound_off)
+        save_settings(chosen);
     SDL_Quit();
     return 0;
 }

@@ -75,6 +75,10 @@ void mix_audio(void* /*userdata*/, uint8_t* stream, int length)
         if (voice_block[voice] != 0)
             mix_voice(voice);
     }
+    if (sound_off.load(std::memory_order_relaxed)) {
+        std::memset(stream, 0, static_cast<size_t>(length));
+        return;
+    }
     for (int i = 0; i < block_samples; ++i) {
         int sum = mix_buffer[i];
         sum = sum < sample_min ? sample_min : sum > sample_max ? sample_max : sum;

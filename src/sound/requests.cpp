@@ -1,5 +1,5 @@
-// requests.cpp -- the lock-free ring of sound requests from the game to the mixer: its writer,
-// play_sound, and its reader, take_sound
+// requests.cpp -- what the game asks of the mixer: the lock-free ring of sound requests, with its
+// writer, play_sound, and its reader, take_sound; and the sound turned off
 #include "sound/sound_local.h"
 
 namespace quarzil {
@@ -7,6 +7,12 @@ namespace quarzil {
 std::atomic<int> sound_queue[sound_slots];   // request codes, as passed to play_sound
 std::atomic<int> sound_head{0};     // slot the next request is written to, 0..31
 std::atomic<int> sound_tail{0};     // slot of the oldest request not yet taken, 0..31
+std::atomic<bool> sound_off{false}; // the player turned the sound off; the mixer writes silence
+
+void set_sound_off(bool off)
+{
+    sound_off.store(off, std::memory_order_relaxed);
+}
 
 void play_sound(int code)
 {

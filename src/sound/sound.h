@@ -2,6 +2,8 @@
 // opening and closing
 #pragma once
 
+#include <atomic>
+
 namespace quarzil {
 
 enum SoundId : int {
@@ -19,6 +21,12 @@ enum SoundId : int {
 // The request is played from the next audio buffer on; codes other than the SoundIds are
 // ignored there. Callable whether or not the device is open.
 void play_sound(int code);
+
+// Whether the sound is off (the player's "m"): the mixer then writes silence with the device
+// still open, taking requests and playing its voices on as always, so that nothing piles up and
+// sound comes back at once. Written only by set_sound_off; read by the audio thread.
+extern std::atomic<bool> sound_off;
+void set_sound_off(bool off);
 
 // Resets the request ring and the voices, allocates mix_buffer, opens the audio device (22050 Hz,
 // signed 16-bit little-endian mono, 1024-sample buffers, mix_audio as the callback), loads

@@ -101,7 +101,7 @@ class DisplayEnvironmentTest(unittest.TestCase):
         """The game's environment for one row; its runtime folder is the compositor's where
         Wayland is live, else an empty one of its own (with a dead socket in it for DEAD)."""
         variables = {key: value for key, value in os.environ.items()
-                     if not key.startswith("SDL_")
+                     if not key.startswith(("SDL_", "XDG_CONFIG_HOME"))
                      and key not in ("DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "SWAYSOCK", "LD_PRELOAD")}
         variables.update(HOME=home, SDL_AUDIODRIVER="dummy")
         if driver is not None:

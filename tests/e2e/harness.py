@@ -462,7 +462,7 @@ class Game:
             with open(self.score_file(), "w") as file:
                 file.write(scores)
         self.stderr_path = os.path.join(self.home, "stderr")
-        environment = {key: value for key, value in os.environ.items() if not key.startswith("SDL_")}
+        environment = {key: value for key, value in os.environ.items() if not key.startswith(("SDL_", "XDG_CONFIG_HOME"))}
         environment.update(DISPLAY=display, HOME=self.home, SDL_AUDIODRIVER="dummy")
         if seed is not None:
             environment.update(LD_PRELOAD=fixed_clock, QUARZIL_FIXED_CLOCK_MS=str(seed))

@@ -233,7 +233,7 @@ class Game(window.Game):
         self.stderr_path = os.path.join(tempfile.mkdtemp(prefix="quarzil-stderr-"), "stderr")
         test.addCleanup(shutil.rmtree, os.path.dirname(self.stderr_path), True)
         variables = {key: value for key, value in os.environ.items()
-                     if not key.startswith("SDL_") and key not in ("WAYLAND_DISPLAY", "LD_PRELOAD")}
+                     if not key.startswith(("SDL_", "XDG_CONFIG_HOME")) and key not in ("WAYLAND_DISPLAY", "LD_PRELOAD")}
         variables.update(DISPLAY=window.display, SDL_AUDIODRIVER=audio)
         if audio == "disk":
             variables.update(SDL_DISKAUDIOFILE="/dev/null")

@@ -249,7 +249,7 @@ class PlayerViewTest(unittest.TestCase):
         home = tempfile.mkdtemp(prefix="quarzil-home-")
         self.addCleanup(shutil.rmtree, home, True)
         os.mkdir(os.path.join(home, ".quarzilscores"))   # every save fails and says so
-        environment = {key: value for key, value in os.environ.items() if not key.startswith("SDL_")}
+        environment = {key: value for key, value in os.environ.items() if not key.startswith(("SDL_", "XDG_CONFIG_HOME"))}
         environment.update(DISPLAY=harness.display, HOME=home, SDL_AUDIODRIVER="dummy")
         process = subprocess.Popen([harness.BINARY], env=environment, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, preexec_fn=lambda: os.close(2))

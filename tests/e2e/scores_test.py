@@ -60,7 +60,7 @@ class Copy(harness.Game):
         test.addCleanup(shutil.rmtree, folder, True)
         self.stderr_path = os.path.join(folder, "stderr")
         environment = {key: value for key, value in os.environ.items()
-                       if not key.startswith("SDL_") and key not in ("WAYLAND_DISPLAY", "LD_PRELOAD")}
+                       if not key.startswith(("SDL_", "XDG_CONFIG_HOME")) and key not in ("WAYLAND_DISPLAY", "LD_PRELOAD")}
         environment.update(DISPLAY=harness.display, HOME=home, SDL_AUDIODRIVER="dummy",
                            LD_PRELOAD=harness.fixed_clock, QUARZIL_FIXED_CLOCK_MS=str(seed))
         known = visible_windows()

@@ -217,7 +217,7 @@ class Game(harness.Game):
         os.chmod(clock, 0o755)
         self.stderr_path = os.path.join(folder, "stderr")
         environment = {key: value for key, value in os.environ.items()
-                       if not key.startswith("SDL_") and key not in ("DISPLAY", "SWAYSOCK", "LD_PRELOAD")}
+                       if not key.startswith(("SDL_", "XDG_CONFIG_HOME")) and key not in ("DISPLAY", "SWAYSOCK", "LD_PRELOAD")}
         environment.update(XDG_RUNTIME_DIR=compositor.runtime, WAYLAND_DISPLAY=compositor.display, HOME=self.home,
                            SDL_AUDIODRIVER="dummy", LD_PRELOAD=clock, QUARZIL_FIXED_CLOCK_MS=str(seed))
         with open(self.stderr_path, "w") as stderr:

@@ -32,6 +32,7 @@ protected:
         std::memset(voice_block, 0, sizeof voice_block);
         std::memset(voice_sound, 0, sizeof voice_sound);
         mix_buffer = sums;
+        set_sound_off(false);
         for (SoundSample& sound : sound_bank)
             sound = {nullptr, -1};
     }
@@ -39,6 +40,7 @@ protected:
     void TearDown() override
     {
         mix_buffer = nullptr;
+        set_sound_off(false);
         for (SoundSample& sound : sound_bank)
             sound = {nullptr, 0};
     }
@@ -183,6 +185,23 @@ TEST_F(Mixer, PlaysEachBlockOnceThenFreesTheVoice)
         EXPECT_EQ(voice_block[0], heard[call][1]) << "callback " << call;
         EXPECT_EQ(voice_block[1], call == 0 ? 2 : 0) << "a one-block sound, callback " << call;
     }
+}
+
+TEST_F(Mixer, SoundOffWritesSilenceWhileTheVoicesPlayOnAndTakesEveryRequest)
+{
+    auto three = constant_sound(3, 500, true);   // blocks hold 500, 501, 502
+    set_sound(SND_GAMEOVER, three);
+    play_sound(SND_GAMEOVER);
+    EXPECT_TRUE(all_samples(mix(), 500)) << "sound on";
+    set_sound_off(true);
+    for (int request = 0; request < 20; ++request)   // more than the free voices
+        play_sound(SND_GAMEOVER);
+    EXPECT_TRUE(all_samples(mix(), 0)) << "sound off";
+    EXPECT_EQ(sound_head.load(), sound_tail.load()) << "requests are taken while the sound is off";
+    set_sound_off(false);
+    // The first voice's third block, and the second block of the fifteen voices that the
+    // silent callback started from the requests it took (the rest found no free voice).
+    EXPECT_TRUE(all_samples(mix(), 502 + 15 * 501)) << "sound on again, at once";
 }
 
 TEST_F(Mixer, KeepsTheSamplesOfABlockInOrder)
