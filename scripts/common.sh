@@ -64,6 +64,15 @@ build_package() {
     (cd "$package_source" && DEB_BUILD_OPTIONS="parallel=$jobs ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc -b)
 }
 
+# Builds the source package, build/package/quarzil_VERSION.dsc and its tarball, from a fresh copy
+# of the source, as a Debian upload would carry it.
+source_package_file="$package_dir/quarzil_${version}.dsc"
+build_source_package() {
+    copy_source
+    rm -f "$package_dir"/quarzil_*.dsc "$package_dir"/quarzil_*.tar.*
+    (cd "$package_dir" && dpkg-source --build "quarzil-$version")
+}
+
 # Installs the package built (and any other .deb given), through apt, so that apt knows every
 # file of it; a package of the same version as the one installed replaces it.
 install_package() {
