@@ -17,7 +17,7 @@ if [ -x /usr/local/bin/quarzil ]; then
 fi
 
 # A working X display, or a Wayland compositor's socket: the game opens its window there.
-if [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1; then
+if x_display_answers; then
     exec "$game"
 fi
 wayland_socket=${WAYLAND_DISPLAY:-}
