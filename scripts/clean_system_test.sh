@@ -29,7 +29,7 @@ mkdir -p "$work/cache"
 # The packages the tests need besides the game: every test's Depends in debian/tests/control.
 test_packages=$(awk '/^Depends:/ { on = 1; next } /^[A-Z][A-Za-z-]*:/ { on = 0 } on && /^ / { print }' \
     "$root/debian/tests/control" | tr -d ' ,' | grep -vx quarzil | sort -u | tr '\n' ' ')
-tests=$(sed -n 's/^Tests: *//p' "$root/debian/tests/control" | tr ',' ' ')
+tests=$(sed -n 's/^Tests: *//p' "$root/debian/tests/control" | tr ',\n' '  ')
 
 cat >"$work/test.sh" <<END
 set -e
