@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # test.sh -- sets everything up and runs every test. It builds the Debian package as the play
 # command does (the package build runs the unit tests), checks it and the source package with
-# lintian, installs it and runs its own tests (autopkgtest); then builds the project once more
-# with the package's layout, for the unit tests, the end-to-end tests, which play the packaged
-# game, and the unit tests under Valgrind; then the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the sound ring under ThreadSanitizer, and the file readers under
-# libFuzzer; and last, that every test has a short name that stays the same from build to build
+# lintian, installs it and runs its own tests (autopkgtest), on this machine and in a fresh
+# Debian 12 system; then builds the project once more with the package's layout, for the unit
+# tests, the end-to-end tests, which play the packaged game, and the unit tests under Valgrind;
+# then the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the sound ring
+# under ThreadSanitizer, and the file readers under libFuzzer; then builds the package in a fresh
+# Debian 13 system; and last checks that every test has a short name that stays the same from
+# build to build
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -28,6 +30,9 @@ install_package "$symbols_file"
 # the source.
 copy_source
 autopkgtest --no-built-binaries "$package_source" -- null
+# The same tests in a fresh, minimal Debian 12 into which apt installs the package with what it
+# picks for its dependencies by itself (a minute or two).
+bash "$root/scripts/clean_system_test.sh"
 
 # The same layout as the package's, so that the end-to-end tests play the packaged game.
 # The tests, the end-to-end tests and the benchmarks are built only when asked for.
@@ -51,6 +56,9 @@ TSAN_OPTIONS=halt_on_error=1 "$root/build/thread/tests/sound_tests"
 
 # The file readers fuzzed for a short while each from their seeds (a Clang build of its own).
 bash "$root/fuzz/run.sh" 20
+
+# The package built in a fresh Debian 13, with its unit tests and its lintian (a few minutes).
+bash "$root/scripts/trixie_build.sh"
 
 # Every test's name short and readable, and the unit tests named alike in two builds of different
 # types, so that a name picked from one run selects the same test in the next.
