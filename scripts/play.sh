@@ -30,5 +30,5 @@ fi
 echo "No display here: playing Quarzil for a moment in a virtual X server (Xvfb) instead."
 install_missing xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri
 screenshot="$root/quarzil-screenshot.png"
-bash "$root/data/make_screenshot.sh" "$screenshot" "$game"
+bash "$root/scripts/make_screenshot.sh" "$screenshot" "$game"
 echo "Quarzil ran and played a moment; screenshot: $screenshot"
