@@ -4,10 +4,10 @@
 # lintian, installs it and runs its own tests (autopkgtest), on this machine and in a fresh
 # Debian 12 system; then builds the project once more with the package's layout, for the unit
 # tests, the end-to-end tests, which play the packaged game, and the unit tests under Valgrind;
-# then the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the sound ring
-# under ThreadSanitizer, and the file readers under libFuzzer; then builds the package in a fresh
-# Debian 13 system; and last checks that every test has a short name that stays the same from
-# build to build
+# builds and plays the game against the classic SDL 1.2; then runs the unit tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the sound ring under ThreadSanitizer, and the
+# file readers under libFuzzer; then builds the package in a fresh Debian 13 system; and last
+# checks that every test has a short name that stays the same from build to build
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -44,6 +44,9 @@ ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
 # The checks that run man once more with a library preloaded, as reproducibility checks run a
 # package build under faketime: man's sandbox must not stop the page being formatted.
 faketime "2020-02-02 02:02:02" ctest --test-dir "$root/build/release" --output-on-failure -R '^manual_page_'
+
+# The game built from source against the classic SDL 1.2 as well, and played on X11.
+bash "$root/scripts/classic_sdl_test.sh"
 
 cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DQUARZIL_SANITIZE=address -DQUARZIL_TESTS=ON
 cmake --build "$root/build/sanitize" -j "$jobs"
