@@ -64,8 +64,38 @@ build_package() {
     (cd "$package_source" && DEB_BUILD_OPTIONS="parallel=$jobs ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc -b)
 }
 
+# Builds the source package, build/package/quarzil_VERSION.dsc and its tarball, from a fresh copy
+# of the source, as a Debian upload would carry it.
+source_package_file="$package_dir/quarzil_${version}.dsc"
+build_source_package() {
+    copy_source
+    rm -f "$package_dir"/quarzil_*.dsc "$package_dir"/quarzil_*.tar.*
+    (cd "$package_dir" && dpkg-source --build "quarzil-$version")
+}
+
 # Installs the package built (and any other .deb given), through apt, so that apt knows every
 # file of it; a package of the same version as the one installed replaces it.
 install_package() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$package_file" "$@"
+}
+
+# Whether an X server answers on the display DISPLAY names: asked by a small program built with
+# the C compiler against Xlib, both of which the game's build dependencies bring (build-essential,
+# and libx11-dev through libgl-dev), so no X tool need be installed. The answer is 0 when the
+# server accepts a connection, and 1 when DISPLAY is unset, names no server, or refuses it.
+x_display_answers() {
+    [ -n "${DISPLAY:-}" ] || return 1
+    local probe status=0
+    probe=$(mktemp)
+    if ! printf '%s\n' '#include <X11/Xlib.h>' \
+            'int main(void) { Display* display = XOpenDisplay(0); if (!display) return 1;' \
+            '                 XCloseDisplay(display); return 0; }' |
+            cc -x c -o "$probe" - -lX11; then
+        rm -f "$probe"
+        echo "x_display_answers: cannot build the probe (cc and libx11-dev are build dependencies)" >&2
+        return 1
+    fi
+    "$probe" 2>/dev/null || status=$?
+    rm -f "$probe"
+    return "$status"
 }

@@ -17,7 +17,7 @@ if [ -x /usr/local/bin/quarzil ]; then
 fi
 
 # A working X display, or a Wayland compositor's socket: the game opens its window there.
-if [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1; then
+if x_display_answers; then
     exec "$game"
 fi
 wayland_socket=${WAYLAND_DISPLAY:-}
@@ -30,5 +30,5 @@ fi
 echo "No display here: playing Quarzil for a moment in a virtual X server (Xvfb) instead."
 install_missing xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri
 screenshot="$root/quarzil-screenshot.png"
-bash "$root/data/make_screenshot.sh" "$screenshot" "$game"
+bash "$root/scripts/make_screenshot.sh" "$screenshot" "$game"
 echo "Quarzil ran and played a moment; screenshot: $screenshot"

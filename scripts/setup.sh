@@ -18,6 +18,7 @@ packages=(
                                                 # its screenshots, typed keys, OpenGL through EGL
     libwayland-dev                              # the tests' virtual pointer (wayland-client, wayland-scanner)
     strace                                      # killing the game in the middle of a save
+    faketime                                    # the manual page checked as reproducibility checks run them
     dpkg-dev debhelper lintian autopkgtest      # building, checking and testing the Debian package
 )
 

@@ -4,10 +4,10 @@
 # names the line it refuses, and removes nothing at all: neither the game's files nor what the
 # bad line points at.
 #
-#     bash data/check_uninstall.sh
+#     bash tests/install/check_uninstall.sh
 set -euo pipefail
 
-uninstall="$(cd "$(dirname "$0")/.." && pwd)/scripts/uninstall.sh"
+uninstall="$(cd "$(dirname "$0")/../.." && pwd)/scripts/uninstall.sh"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0

@@ -7,7 +7,7 @@ ends the program cleanly.
 
     installed_game.py BINARY [unittest options]
 
-The Debian package's own test runs it on the packaged game; data/prefix_test.py uses its
+The Debian package's own test runs it on the packaged game; prefix_test.py uses its
 look_and_listen on a game installed into a scratch prefix. tests/e2e/harness.py gives the X
 server, the screenshots, the text reading and where the game draws things.
 """
@@ -16,7 +16,7 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import harness  # noqa: E402
 
 SOUND_KEYS = ["F2", "F3", "F4", "F5", "F6"]

@@ -2,7 +2,7 @@
 # make_screenshot.sh -- starts the installed game in a virtual X server of its own, starts a
 # game, points at a gem and saves an 800 x 600 screenshot of the window.
 #
-#     bash data/make_screenshot.sh docs/screenshot.png [GAME]
+#     bash scripts/make_screenshot.sh docs/screenshot.png [GAME]
 #
 # GAME is the game's binary, /usr/games/quarzil (the Debian package's) when not given. Needs
 # Xvfb, xdotool, xdpyinfo and ImageMagick's import and identify. The game runs with a home
