@@ -9,6 +9,7 @@ packages=(
     libfreetype-dev fonts-dejavu-core           # the font image is made from DejaVu Sans Bold
     googletest libgtest-dev libbenchmark-dev    # unit tests and benchmarks
     xvfb xauth xdotool x11-utils imagemagick tesseract-ocr   # playing and testing in a virtual X server
+    openbox                                     # a window manager there, to minimise and fill the screen
     python3 python3-pil                         # the end-to-end tests
     libpng-dev                                  # the icons are rendered at build time
     desktop-file-utils appstream man-db groff-base   # validating the launcher, metainfo and manual page
