@@ -27,6 +27,25 @@ GAME_SECONDS = 150   # an untouched game ends by its clock well within this
 AWAY_SECONDS = 5     # how long the window stays away while the clock must stand still
 
 
+def window_manager(test):
+    """Starts openbox on the test's X server until the test ends: minimising a window, and a
+    window filling the screen, need one."""
+    manager = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=harness.display),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    test.addCleanup(manager.wait)
+    test.addCleanup(manager.terminate)
+    deadline = time.monotonic() + 10
+    while "_NET_SUPPORTING_WM_CHECK" not in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout \
+            or "not found" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout:
+        test.assertLess(time.monotonic(), deadline, "openbox did not start within 10 s")
+        time.sleep(0.1)
+
+
+def screen_size():
+    width, height, _ = harness.SCREEN.split("x")
+    return int(width), int(height)
+
+
 def setUpModule():
     # Room for a window 1050 pixels tall.
     harness.SCREEN = "1280x1100x24"
@@ -61,15 +80,23 @@ def red_text(image, box, whitelist):
 
 
 class PlayedGame(Game):
-    """The installed game with its globals read from memory."""
+    """The installed game with its globals read from memory, its settings in config (a
+    configuration folder that several games may share) when given."""
 
-    def __init__(self, test, **options):
+    def __init__(self, test, config=None, **options):
+        self.config = config
         super().__init__(test, **options)
         self.memory = GameMemory(self.process.pid)
         test.addCleanup(self.memory.close)
 
+    def game_environment(self):
+        return {"XDG_CONFIG_HOME": self.config} if self.config else {}
+
     def paused(self):
         return self.memory.read("quarzil::paused", 1) != b"\0"
+
+    def sound_off(self):
+        return self.memory.read("quarzil::sound_off", 1) != b"\0"
 
     def clock(self):
         return struct.unpack("<f", self.memory.read("quarzil::clock_time", 4))[0]
@@ -181,11 +208,7 @@ class PlayerViewTest(unittest.TestCase):
         self.expect_played_on_only_after_p(game, "the focus came back")
 
     def test_minimising_pauses_the_game(self):
-        manager = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=harness.display),
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(manager.wait)
-        self.addCleanup(manager.terminate)
-        time.sleep(1)
+        window_manager(self)
         game = PlayedGame(self)
         self.start_play(game)
         run("xdotool", "windowminimize", "--sync", game.window)
@@ -244,6 +267,84 @@ class PlayerViewTest(unittest.TestCase):
         with open(game.score_file()) as file:
             lines = file.read().splitlines()
         self.assertEqual(lines[:3], ["x\\20 0 1", "x\\20zed 0 1", "zoe -1 1"], "the file's first rows")
+
+    def test_a_whole_game_move_with_the_keyboard_alone(self):
+        move = self.legal_move((800, 600))
+        outcome = print_board(SEED, move)
+        game = PlayedGame(self)
+        self.start_play(game)
+        row, col, drow, dcol = move
+        # The pointer is off the board: the first arrow puts the cursor on the nearest square, the
+        # bottom right one; then to the gem of the move, take it up, and swap it that way.
+        arrow = {(0, 1): "Down", (0, -1): "Up", (1, 0): "Right", (-1, 0): "Left"}[(dcol, drow)]
+        keys = ["Left"] + ["Left"] * (7 - col) + ["Up"] * (7 - row)
+        run("xdotool", "key", "--delay", "60", *keys)
+        game.wait_for_state(lambda: (game.memory.int("quarzil::hover_col"), game.memory.int("quarzil::hover_row"))
+                            == (col, row), "the cursor on (%d, %d)" % (row, col))
+        run("xdotool", "key", "--delay", "60", "Return", arrow)
+        game.wait_for_board(outcome["after"], "board after the swap %s made with the keys" % (move,))
+        game.wait_for_state(lambda: game.memory.int("quarzil::score") == outcome["after_score"],
+                            "a score of %d" % outcome["after_score"])
+
+    def test_full_screen_and_back(self):
+        window_manager(self)
+        game = PlayedGame(self)
+        game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        game.key("F11")
+        game.wait_for(lambda image: image.size == screen_size(), "a window as large as the screen")
+        image = game.wait_for_board(self.deal["start"], "board of the high-score screen in full screen")
+        self.assertEqual(harness.table_header(image), ["Rank", "Name", "Score", "Level"], "table header in full screen")
+        game.key("F11")
+        game.wait_for(lambda image: image.size == (800, 600), "the 800 x 600 window again")
+        game.wait_for_board(self.deal["start"], "board of the high-score screen in the window again")
+        self.assertEqual(game.quit(), 0)
+
+    def test_size_full_screen_and_sound_are_there_at_the_next_start(self):
+        window_manager(self)
+        config = tempfile.mkdtemp(prefix="quarzil-config-")
+        self.addCleanup(shutil.rmtree, config, True)
+        game = PlayedGame(self, config=config)
+        game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        game.resize(1000, 700)
+        game.wait_for(lambda image: image.size == (1000, 700), "a window of 1000 x 700")
+        game.key("m")
+        game.wait_for_state(game.sound_off, "the sound off")
+        game.key("F11")
+        game.wait_for(lambda image: image.size == screen_size(), "a window as large as the screen")
+        self.assertEqual(game.quit(), 0, "exit status; standard error: %s" % game.stderr())
+        with open(os.path.join(config, "quarzil", "settings")) as file:
+            self.assertEqual(file.read(), "window_width=1000\nwindow_height=700\nfull_screen=yes\nsound=off\n")
+
+        again = PlayedGame(self, config=config)
+        again.wait_for(lambda image: image.size == screen_size(), "full screen at the next start")
+        again.wait_for_board(self.deal["start"], "board of the high-score screen in full screen")
+        self.assertTrue(again.sound_off(), "the sound off at the next start")
+        again.key("F11")
+        again.wait_for(lambda image: image.size == (1000, 700), "the window of 1000 x 700 at the next start")
+        self.assertEqual(again.quit(), 0)
+
+    def test_a_hostile_settings_file_starts_the_game_as_it_was_made(self):
+        def write(content):
+            def make(path):
+                with open(path, "wb") as file:
+                    file.write(content)
+            return make
+        cases = [("a folder", os.mkdir),
+                 ("a pipe", os.mkfifo),
+                 ("garbage", write(bytes(range(256)) * 64)),
+                 ("absurd sizes", write(b"window_width=99999999\nwindow_height=-7\n"))]
+        for name, make in cases:
+            with self.subTest(settings=name):
+                config = tempfile.mkdtemp(prefix="quarzil-config-")
+                self.addCleanup(shutil.rmtree, config, True)
+                os.mkdir(os.path.join(config, "quarzil"))
+                make(os.path.join(config, "quarzil", "settings"))
+                game = PlayedGame(self, config=config)
+                image = game.wait_for_board(self.deal["start"], "board of the high-score screen")
+                expected = (800, 600) if name != "absurd sizes" else (screen_size()[0], 240)
+                self.assertEqual(image.size, expected, "the window's size")
+                self.assertFalse(game.sound_off())
+                self.assertEqual(game.quit(), 0, "exit status; standard error: %s" % game.stderr())
 
     def test_a_game_started_with_standard_error_closed_quits_in_order(self):
         home = tempfile.mkdtemp(prefix="quarzil-home-")

@@ -244,6 +244,33 @@ class SoundTest(unittest.TestCase):
                   for index, (key, name) in enumerate(KEYS)]
         self.check_block_starts(onsets, recording)
 
+    def test_m_turns_every_sound_off_and_on_again(self):
+        game = ListenedGame(self)
+        game.start_listening()
+        game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        game.key("m")
+        game.listen(0.3)
+
+        def play_every_key():
+            presses = []
+            for key, name in KEYS:
+                presses.append(game.recorded()[0])
+                game.key(key)
+                game.listen(sound_seconds(name) + 0.4)
+            presses.append(game.recorded()[0])
+            return presses
+        silent = play_every_key()
+        game.key("m")
+        game.listen(0.3)
+        heard = play_every_key()
+        recording = game.stop()
+
+        self.assertEqual(recording.heard_any(0, recording.seconds(silent[-1])), [],
+                         "nothing should sound with the sound off; found: %s" % recording.describe())
+        for index, (key, name) in enumerate(KEYS):
+            self.check_heard(recording, name, recording.seconds(heard[index]), recording.seconds(heard[index + 1]),
+                             "key %s with the sound on again" % key)
+
     def test_swap_making_a_run_plays_swap_row_and_drop(self):
         kinds = self.deal["game"]
         move = next(((row, col, drow, dcol) for row, col, drow, dcol, makes_run in window.neighbour_swaps(kinds)

@@ -109,6 +109,29 @@ class WaylandTest(unittest.TestCase):
         self.assertEqual(len(lines), 100, "lines in the score file")
         self.assertEqual(lines[:2], ["ann 120 4", "bob 30 2"], "the rows read at start-up")
 
+    def test_full_screen_and_back(self):
+        deal = print_board(SEED)
+        game = wayland_session.Game(self, compositor)
+        game.wait_for_board(deal["start"], "board of the high-score screen")
+        layout = compositor.layout_size()
+
+        def wait_for_size(size, what):
+            deadline = time.monotonic() + 10
+            while True:
+                view = game.current_view()
+                if view and (view["rect"]["width"], view["rect"]["height"]) == size:
+                    game.rect = view["rect"]
+                    return
+                self.assertLess(time.monotonic(), deadline, "no %s within 10 s; the window: %s" % (what, view and view["rect"]))
+                time.sleep(0.1)
+        game.key("F11")
+        wait_for_size(layout, "window as large as the output")
+        game.wait_for_board(deal["start"], "board of the high-score screen in full screen")
+        game.key("F11")
+        wait_for_size((800, 600), "window of 800 x 600 again")
+        game.wait_for_board(deal["start"], "board of the high-score screen in the window again")
+        self.assertEqual(game.quit(), 0, "exit status after Escape; standard error: %r" % game.stderr())
+
     def test_another_window_taking_the_focus_pauses_the_game(self):
         deal = print_board(SEED)
         game = wayland_session.Game(self, compositor)
