@@ -14,10 +14,17 @@ constexpr int gem_kinds = 7;                            // kinds 0..6, one solid
 constexpr float life_alive = 1.0f;                      // a resting, living gem
 constexpr float life_doomed = 0.999f;                   // the one value written to mark a doom
 
-// Where the board lies in the world: the centre of cell (row, column) is at
-// x = square_size * (column - 3.5) + board_shift, y = square_size * (3.5 - row), z = 0.
+// Where the board lies in the world: on the plane z = 0, row 0 at the top.
 constexpr double square_size = 1.76;   // world units per square
 constexpr double board_shift = 3.0;    // the board's centre lies this far right of the view axis
+
+// The centre of the square in column, row (fractions lie between squares), in world units.
+constexpr double square_centre_x(double column) { return square_size * (column - 3.5) + board_shift; }
+constexpr double square_centre_y(double row) { return square_size * (3.5 - row); }
+// And back: the board coordinates of a point on the board plane, square (c, r) covering c up to
+// c + 1 and r up to r + 1.
+constexpr double board_column(double x) { return (x - board_shift) / square_size + board_size / 2.0; }
+constexpr double board_row(double y) { return -y / square_size + board_size / 2.0; }
 
 // One square's gem: eleven four-byte fields in this order.
 struct Cell {

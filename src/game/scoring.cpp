@@ -24,9 +24,9 @@ void score_run(int combo, int extra, float cx, float cy)
     for (Popup& popup : popups) {
         if (popup.alpha != 0.0f)
             continue;
-        // From board squares to world units (see square_size and board_shift).
-        popup.x = static_cast<float>((static_cast<double>(cx) - 4 + 0.5) * square_size + board_shift);
-        popup.y = static_cast<float>(-(static_cast<double>(cy) - 4) * square_size);
+        // Above the run's centre by half a square.
+        popup.x = static_cast<float>(square_centre_x(cx));
+        popup.y = static_cast<float>(square_centre_y(static_cast<double>(cy) - 0.5));
         popup.z = 0.0f;
         popup.alpha = 1.0f;
         popup.value = points;

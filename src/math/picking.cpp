@@ -17,7 +17,6 @@ namespace {
 // own depth of 10/11. With the three-pass elimination the scale factor Z'/W' below then
 // lands X and Y close to the board plane.
 constexpr float pick_depth = 0.27272728f;
-constexpr double half_board = board_size / 2.0;   // squares from the board's centre to an edge
 constexpr float floor_offset = 1000.0f;   // shifts values above -1000 so truncation floors them
 
 // Floor of a board coordinate by truncation after a shift; NaN and values the shift cannot
@@ -63,8 +62,9 @@ void pick_cell_in_viewport(int& col, int& row, int x, int y, const int viewport[
     const float s = world.z / world.w;
     const float wx = (world.x * s) / world.w;
     const float wy = (world.y * s) / world.w;
-    const float colf = static_cast<float>((wx - board_shift) / square_size + half_board);
-    const float rowf = static_cast<float>(wy / square_size + half_board);
+    // The picking matrix mirrors y, as the pixel's y is not flipped: board rows grow with wy.
+    const float colf = static_cast<float>(board_column(wx));
+    const float rowf = static_cast<float>(board_row(-wy));
     col = board_index(colf);
     row = board_index(rowf);
 }

@@ -28,15 +28,6 @@ long long nanoseconds(const timeval& value)
     return value.tv_sec * nanoseconds_per_second + value.tv_usec * 1000LL;
 }
 
-// A signal set of SIGALRM alone.
-sigset_t alarm_only()
-{
-    sigset_t alarm_signal;
-    sigemptyset(&alarm_signal);
-    sigaddset(&alarm_signal, SIGALRM);
-    return alarm_signal;
-}
-
 // The expiries of a timer of the given period from the one due at `from` to the one due at
 // `next`, `next` left out. Both readings lie microseconds from the expiries they stand for, so
 // the rounding to whole periods is exact.
@@ -54,6 +45,14 @@ bool alarm_pending()
 
 }  // namespace
 
+sigset_t alarm_signal_set()
+{
+    sigset_t alarm_signal;
+    sigemptyset(&alarm_signal);
+    sigaddset(&alarm_signal, SIGALRM);
+    return alarm_signal;
+}
+
 long long monotonic_nanoseconds()
 {
     timespec now;
@@ -66,7 +65,7 @@ long long take_alarm_and_next_expiry()
     // A timer that expired just now, its signal pending, reads 0 until the signal is taken; an
     // expiry that comes while this runs leaves the signal pending again, and the reading is
     // taken anew.
-    const sigset_t alarm_signal = alarm_only();
+    const sigset_t alarm_signal = alarm_signal_set();
     const timespec no_wait = {0, 0};
     itimerval timer;
     long long next_expiry;
@@ -83,7 +82,7 @@ long long take_alarm_and_next_expiry()
 AlarmBlock block_alarm()
 {
     AlarmBlock block{};
-    const sigset_t alarm_signal = alarm_only();
+    const sigset_t alarm_signal = alarm_signal_set();
     pthread_sigmask(SIG_BLOCK, &alarm_signal, &block.previous);
     // Only a periodic timer whose signal was let in has expiries to keep; at start-up the
     // signal is still blocked and the timer not yet armed. A timer that expired just now, its
@@ -136,7 +135,7 @@ void count_dropped_expiries()
 {
     if (first_expiry == 0)
         return;
-    const sigset_t alarm_signal = alarm_only();
+    const sigset_t alarm_signal = alarm_signal_set();
     sigset_t previous;
     pthread_sigmask(SIG_BLOCK, &alarm_signal, &previous);
     // The expiries before the next one, and those counted: taken by the loop, or waiting. A

@@ -15,7 +15,7 @@ using namespace quarzil;
 namespace quarzil {
 namespace {
 
-sigset_t alarm_signal;   // just SIGALRM
+const sigset_t alarm_signal = alarm_signal_set();
 
 // Sleeps until a signal has been handled. The tick counter is checked again with SIGALRM
 // blocked, and sigsuspend unblocks it and sleeps in one step, so a tick that arrives between
@@ -72,8 +72,6 @@ int main()
     // set_video_mode blocks it again while SDL may start threads), so that every expiry is
     // counted even while a frame is being drawn: a blocked signal that expires twice would
     // be delivered once.
-    sigemptyset(&alarm_signal);
-    sigaddset(&alarm_signal, SIGALRM);
     pthread_sigmask(SIG_BLOCK, &alarm_signal, nullptr);
     // From here on a hang-up ends the game in order and the table is written.
     catch_hang_up();

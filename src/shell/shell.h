@@ -80,6 +80,8 @@ struct AlarmBlock {
     long long period;   // 0: no expiry to keep (the timer stopped, or the signal already blocked)
 };
 
+// A signal set of SIGALRM alone.
+sigset_t alarm_signal_set();
 // The clock the tick timer runs on (CLOCK_MONOTONIC), in nanoseconds.
 long long monotonic_nanoseconds();
 // With SIGALRM blocked in the calling thread: takes its pending signal, if any, without running

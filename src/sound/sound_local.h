@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <iterator>
 
 #include "sound/sound.h"
+#include "sound/sound_files.h"   // sound_file_names, made by the build from src/sound/sound_files.list
 
 namespace quarzil {
 
@@ -13,17 +15,7 @@ constexpr int sound_count = 7;         // sounds in the bank, SoundId 0..6
 constexpr int sound_slots = 32;        // request ring slots; at most 31 wait at once
 constexpr int sample_rate = 22050;     // samples per second, of the sound files and the device
 
-// The file of each sound, by SoundId, one name a line: the build (tools/sounds) reads the names
-// from these lines, so each name is written here only.
-inline constexpr const char* sound_file_names[sound_count] = {
-    "row.raw",        // SND_ROW
-    "drop.raw",       // SND_DROP
-    "bigdrop.raw",    // SND_BIGDROP
-    "swap.raw",       // SND_SWAP
-    "gameover.raw",   // SND_GAMEOVER
-    "alert.raw",      // SND_ALERT
-    "illegal.raw",    // SND_ILLEGAL
-};
+static_assert(std::size(sound_file_names) == sound_count, "a file for every sound, from src/sound/sound_files.list");
 
 // One sound of the bank: zero-padded samples in whole blocks of 1024.
 struct SoundSample {

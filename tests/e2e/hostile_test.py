@@ -31,7 +31,7 @@ DATA = window.DATA
 SCORE_FILE = ".quarzilscores"
 LOCK_FILE = ".quarzilscores.lock"   # beside the score file, made by the first save and kept
 SCORES = "ann 120 4\nbob 30 2\n"
-SOUND_FILES = ["row.raw", "drop.raw", "bigdrop.raw", "swap.raw", "gameover.raw", "alert.raw", "illegal.raw"]
+SOUND_FILES = window.SOUND_FILES
 FONT_FILE = "bigfont.ppm"
 
 # Start-up must not wait on a file: it may take at most this much longer than a plain start-up
@@ -345,7 +345,8 @@ class DataDirectoryTest(HostileCase):
                 self.run_with_data(case, ["mount --bind %s %s" % (directory, DATA)], font, blocks)
 
     def test_data_files_that_are_not_regular_files_are_passed_over(self):
-        directory = self.data_directory({}, special={FONT_FILE: os.mkfifo, "row.raw": os.mkfifo, "drop.raw": os.mkdir})
+        special = {FONT_FILE: os.mkfifo, window.SND_ROW: os.mkfifo, window.SND_DROP: os.mkdir}
+        directory = self.data_directory({}, special=special)
         blocks = [-1, -1] + [sound_blocks(os.path.getsize(os.path.join(DATA, name))) for name in SOUND_FILES[2:]]
         self.run_with_data("the font and two sounds named pipes or directories",
                            ["mount --bind %s %s" % (directory, DATA)], font=False, blocks=blocks)

@@ -191,8 +191,8 @@ def landing_tick(drop):
 
 
 # The sound test keys in the order the key pass applies them, with the sound each one plays.
-KEYS = [("F2", "bigdrop.raw"), ("F3", "gameover.raw"), ("F4", "row.raw"), ("F5", "illegal.raw"),
-        ("F6", "alert.raw")]
+KEYS = [("F2", window.SND_BIGDROP), ("F3", window.SND_GAMEOVER), ("F4", window.SND_ROW), ("F5", window.SND_ILLEGAL),
+        ("F6", window.SND_ALERT)]
 
 
 class SoundTest(unittest.TestCase):
@@ -223,11 +223,9 @@ class SoundTest(unittest.TestCase):
                              "onsets should lie whole mixer buffers of %d samples apart; their offsets into a "
                              "buffer: %s; found: %s" % (BLOCK, phases, recording.describe()))
 
-    def test_each_sound_key_plays_its_sound(self):
-        game = ListenedGame(self)
-        game.start_listening()
-        game.wait_for_board(self.deal["start"], "board of the high-score screen")
-        game.listen(0.5)
+    def press_every_sound_key(self, game):
+        """Presses F2 to F6 in turn, each once the sound before it has ended; returns the
+        recording's size before each key and after the last."""
         presses = []
         for key, name in KEYS:
             presses.append(game.recorded()[0])
@@ -235,6 +233,14 @@ class SoundTest(unittest.TestCase):
             # Until the sound has surely ended: the key takes a frame or two to act on.
             game.listen(sound_seconds(name) + 0.4)
         presses.append(game.recorded()[0])
+        return presses
+
+    def test_each_sound_key_plays_its_sound(self):
+        game = ListenedGame(self)
+        game.start_listening()
+        game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        game.listen(0.5)
+        presses = self.press_every_sound_key(game)
         recording = game.stop()
 
         self.assertEqual(recording.heard_any(0, recording.seconds(presses[0])), [],
@@ -250,19 +256,10 @@ class SoundTest(unittest.TestCase):
         game.wait_for_board(self.deal["start"], "board of the high-score screen")
         game.key("m")
         game.listen(0.3)
-
-        def play_every_key():
-            presses = []
-            for key, name in KEYS:
-                presses.append(game.recorded()[0])
-                game.key(key)
-                game.listen(sound_seconds(name) + 0.4)
-            presses.append(game.recorded()[0])
-            return presses
-        silent = play_every_key()
+        silent = self.press_every_sound_key(game)
         game.key("m")
         game.listen(0.3)
-        heard = play_every_key()
+        heard = self.press_every_sound_key(game)
         recording = game.stop()
 
         self.assertEqual(recording.heard_any(0, recording.seconds(silent[-1])), [],
@@ -302,15 +299,15 @@ class SoundTest(unittest.TestCase):
 
         start = recording.seconds(before)
         self.assertEqual(recording.heard_any(0, start), [], "nothing should sound before the swap; found: %s" % recording.describe())
-        self.assertEqual(recording.heard("illegal.raw"), [], "a swap that makes a run is not played back; found: %s"
+        self.assertEqual(recording.heard(window.SND_ILLEGAL), [], "a swap that makes a run is not played back; found: %s"
                          % recording.describe())
-        swaps = recording.heard("swap.raw", start)
+        swaps = recording.heard(window.SND_SWAP, start)
         self.assertEqual(len(swaps), 1, "the swap sound once after the drag at %.3f s; found: %s"
                          % (start, recording.describe()))
         swap = swaps[0][0]
-        rows = recording.heard("row.raw", swap)
+        rows = recording.heard(window.SND_ROW, swap)
         self.assertTrue(rows, "the row sound after the swap sound; found: %s" % recording.describe())
-        drops = recording.heard("drop.raw", rows[0][0])
+        drops = recording.heard(window.SND_DROP, rows[0][0])
         self.assertTrue(drops, "the drop sound after the row sound; found: %s" % recording.describe())
         gaps = [rows[0][0] - swap, drops[0][0] - rows[0][0]]
         for got, expected, what in zip(gaps, (row_gap, drop_gap), ("swap to row", "row to drop")):
