@@ -18,7 +18,7 @@ from PIL import ImageChops
 import harness
 from harness import (Game, SEED, count_pixels, dial_top_right, expected_colours,
                      game_over_left_box, game_over_text, gem_colour, is_red, is_red_or_green,
-                     is_vivid, is_yellow, median, neighbour_swaps, ornament_box, ornament_lower_box,
+                     is_vivid, is_yellow, median, ornament_box, ornament_lower_box,
                      panel_labels, panel_number, panel_number_box, patch_brightness, print_board,
                      run, square_centre, square_in_view, square_pixels, table_header)
 
@@ -46,25 +46,7 @@ def kind_brightness(image, kinds, kind, half):
                    for index in range(64) if kinds[index] == kind])
 
 
-class GameWindowTest(unittest.TestCase):
-
-    @classmethod
-    def setUpClass(cls):
-        cls.deal = print_board(SEED)
-
-    def start_play(self, game):
-        """Presses space on the high-score screen and waits for the first game's board."""
-        game.wait_for_board(self.deal["start"], "board of the high-score screen")
-        game.key("space")
-        return game.wait_for_board(self.deal["game"], "board of the first game")
-
-    def choose_swap(self, legal, size=(800, 600)):
-        """A swap of two different gems of the first game, both wholly in view, that makes a run
-        (legal) or none."""
-        for row, col, drow, dcol, makes_run in neighbour_swaps(self.deal["game"]):
-            if makes_run == legal and square_in_view(row, col, size) and square_in_view(row + drow, col + dcol, size):
-                return row, col, drow, dcol
-        self.fail("the first game's board has no %s swap in view" % ("legal" if legal else "illegal"))
+class GameWindowTest(harness.FirstGame, unittest.TestCase):
 
     def drag_swap(self, game, move):
         row, col, drow, dcol = move

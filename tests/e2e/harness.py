@@ -456,6 +456,29 @@ def stop_session():
     stop_xvfb()
 
 
+class FirstGame:
+    """What test cases share that play the first game a fixed seed deals: its boards, starting
+    it, and a swap on it."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.deal = print_board(SEED)
+
+    def start_play(self, game):
+        """Presses space on the high-score screen and waits for the first game's board."""
+        game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        game.key("space")
+        return game.wait_for_board(self.deal["game"], "board of the first game")
+
+    def choose_swap(self, legal, size=(800, 600)):
+        """A swap of two different gems of the first game, both wholly in view in a window of
+        size, that makes a run (legal) or none."""
+        for row, col, drow, dcol, makes_run in neighbour_swaps(self.deal["game"]):
+            if makes_run == legal and square_in_view(row, col, size) and square_in_view(row + drow, col + dcol, size):
+                return row, col, drow, dcol
+        self.fail("the first game's board has no %s swap in view" % ("legal" if legal else "illegal"))
+
+
 class Game:
     """One run of the game in its own window with its own home directory: the game at binary
     (BINARY when not given), its wall clock pinned to seed unless seed is None, silent unless
@@ -535,6 +558,18 @@ class Game:
             if time.monotonic() > deadline:
                 self.test.fail("no %s within %d s; last screenshot: %s" % (what, timeout, self.keep(image, "timeout")))
             time.sleep(0.05)
+
+    def wait_until(self, condition, what, timeout=10, interval=0.05):
+        """Waits until condition() holds, asked every interval seconds (of the game's memory, say).
+        On time-out, or when the game ends first, the test fails, keeping the last screenshot."""
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if self.process.poll() is not None:
+                self.test.fail("the game ended (status %d) while waiting for %s" % (self.process.returncode, what))
+            if time.monotonic() > deadline:
+                self.test.fail("no %s within %d s; last screenshot: %s"
+                               % (what, timeout, self.keep(self.screenshot(), "timeout")))
+            time.sleep(interval)
 
     def wait_for_board(self, kinds, what, timeout=20):
         """Waits until every square in view shows the colour of its expected kind."""

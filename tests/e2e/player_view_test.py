@@ -21,7 +21,7 @@ from PIL import Image
 
 import harness
 from harness import Game, SEED, print_board, run, square_centre, square_in_view
-from hostile_game import MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, GameMemory
+from hostile_game import MODE_NAME_ENTRY, MODE_OVER, GameMemory
 
 GAME_SECONDS = 150   # an untouched game ends by its clock well within this
 AWAY_SECONDS = 5     # how long the window stays away while the clock must stand still
@@ -104,40 +104,15 @@ class PlayedGame(Game):
     def mode(self):
         return self.memory.game_mode()
 
-    def wait_for_state(self, condition, what, timeout=10):
-        deadline = time.monotonic() + timeout
-        while not condition():
-            if self.process.poll() is not None:
-                self.test.fail("the game ended (status %d) while waiting for %s" % (self.process.returncode, what))
-            if time.monotonic() > deadline:
-                self.test.fail("no %s within %d s; last screenshot: %s"
-                               % (what, timeout, self.keep(self.screenshot(), "timeout")))
-            time.sleep(0.05)
-
     def focus(self):
         run("xdotool", "windowfocus", "--sync", self.window)
 
 
-class PlayerViewTest(unittest.TestCase):
-
-    @classmethod
-    def setUpClass(cls):
-        cls.deal = print_board(SEED)
-
-    def start_play(self, game):
-        game.wait_for_board(self.deal["start"], "board of the high-score screen")
-        game.key("space")
-        return game.wait_for_board(self.deal["game"], "board of the first game")
-
-    def legal_move(self, size):
-        for row, col, drow, dcol, makes_run in harness.neighbour_swaps(self.deal["game"]):
-            if makes_run and square_in_view(row, col, size) and square_in_view(row + drow, col + dcol, size):
-                return row, col, drow, dcol
-        self.fail("the first game's board has no legal swap in view at %s" % (size,))
+class PlayerViewTest(harness.FirstGame, unittest.TestCase):
 
     def expect_paused_clock(self, game, what):
         """The game is paused and its clock stands still for AWAY_SECONDS."""
-        game.wait_for_state(game.paused, "pause when %s" % what)
+        game.wait_until(game.paused, "pause when %s" % what)
         before = game.clock()
         time.sleep(AWAY_SECONDS)
         self.assertTrue(game.paused(), "still paused %d s after %s" % (AWAY_SECONDS, what))
@@ -149,14 +124,14 @@ class PlayerViewTest(unittest.TestCase):
         self.assertTrue(game.paused(), "still paused a second after %s" % what)
         self.assertEqual(game.clock(), before, "the clock a second after %s" % what)
         game.key("p")
-        game.wait_for_state(lambda: game.clock() < before, "the clock running again after p")
+        game.wait_until(lambda: game.clock() < before, "the clock running again after p")
         self.assertFalse(game.paused())
         game.wait_for_board(self.deal["game"], "the board back after p")
 
     def test_windows_narrower_than_four_by_three_show_the_whole_board_and_drag(self):
         for size in ((800, 800), (300, 1050)):
             with self.subTest(size=size):
-                move = self.legal_move(size)
+                move = self.choose_swap(True, size)
                 outcome = print_board(SEED, move)
                 game = Game(self)
                 self.start_play(game)
@@ -226,7 +201,7 @@ class PlayerViewTest(unittest.TestCase):
         self.assertEqual("".join(read_text(start, -8.5, 8.5, -5.95, 0.22)), help_line.replace(" ", ""), "the help line")
 
         game.key("space")
-        game.wait_for_state(lambda: game.mode() == MODE_NAME_ENTRY, "name entry", GAME_SECONDS)
+        game.wait_until(lambda: game.mode() == MODE_NAME_ENTRY, "name entry", GAME_SECONDS)
         prompt = []
 
         def shows_prompt(image):
@@ -239,7 +214,7 @@ class PlayerViewTest(unittest.TestCase):
 
         # Eleven wide letters: the name and its cursor end before the row's score.
         run("xdotool", "key", "--delay", "40", *["m"] * 11)
-        game.wait_for_state(lambda: game.memory.score_table()[0][0] == b"m" * 11, "eleven letters typed")
+        game.wait_until(lambda: game.memory.score_table()[0][0] == b"m" * 11, "eleven letters typed")
         image = game.screenshot()
         score_box = harness.text_box(3.9, 4.7, 4.2 - 0.9, image.size, half_height=0.42)
         self.assertEqual(red_text(image, score_box, harness.DIGITS), "0",
@@ -251,27 +226,27 @@ class PlayerViewTest(unittest.TestCase):
 
         # A burst of x, space and Return types "x " and leaves the table on screen.
         run("xdotool", "key", "--delay", "30", *["BackSpace"] * 11)
-        game.wait_for_state(lambda: game.memory.score_table()[0][0] == b"", "the name erased")
+        game.wait_until(lambda: game.memory.score_table()[0][0] == b"", "the name erased")
         run("xdotool", "key", "--delay", "0", "x", "space", "Return")
-        game.wait_for_state(lambda: game.mode() == MODE_OVER, "the end of name entry")
+        game.wait_until(lambda: game.mode() == MODE_OVER, "the end of name entry")
         time.sleep(1.5)
         self.assertEqual(game.mode(), MODE_OVER, "the game mode after the burst")
         self.assertEqual(game.memory.score_table()[0][0], b"x ", "the name typed in the burst")
 
         # Escape, Tab and Delete in a name type nothing; Escape quits with the name as typed.
         game.key("space")
-        game.wait_for_state(lambda: game.mode() == MODE_NAME_ENTRY, "name entry of the second game",
+        game.wait_until(lambda: game.mode() == MODE_NAME_ENTRY, "name entry of the second game",
                             GAME_SECONDS)
         run("xdotool", "key", "--delay", "60", "z", "e", "d", "Tab", "Delete")
         # Below the equal score of the first game, starting with the name typed last.
-        game.wait_for_state(lambda: game.memory.score_table()[1][0] == b"x zed", "zed typed")
+        game.wait_until(lambda: game.memory.score_table()[1][0] == b"x zed", "zed typed")
         self.assertEqual(game.quit(), 0, "exit status after Escape; standard error: %s" % game.stderr())
         with open(game.score_file()) as file:
             lines = file.read().splitlines()
         self.assertEqual(lines[:3], ["x\\20 0 1", "x\\20zed 0 1", "zoe -1 1"], "the file's first rows")
 
     def test_a_whole_game_move_with_the_keyboard_alone(self):
-        move = self.legal_move((800, 600))
+        move = self.choose_swap(True)
         outcome = print_board(SEED, move)
         game = PlayedGame(self)
         self.start_play(game)
@@ -281,11 +256,11 @@ class PlayerViewTest(unittest.TestCase):
         arrow = {(0, 1): "Down", (0, -1): "Up", (1, 0): "Right", (-1, 0): "Left"}[(dcol, drow)]
         keys = ["Left"] + ["Left"] * (7 - col) + ["Up"] * (7 - row)
         run("xdotool", "key", "--delay", "60", *keys)
-        game.wait_for_state(lambda: (game.memory.int("quarzil::hover_col"), game.memory.int("quarzil::hover_row"))
+        game.wait_until(lambda: (game.memory.int("quarzil::hover_col"), game.memory.int("quarzil::hover_row"))
                             == (col, row), "the cursor on (%d, %d)" % (row, col))
         run("xdotool", "key", "--delay", "60", "Return", arrow)
         game.wait_for_board(outcome["after"], "board after the swap %s made with the keys" % (move,))
-        game.wait_for_state(lambda: game.memory.int("quarzil::score") == outcome["after_score"],
+        game.wait_until(lambda: game.memory.int("quarzil::score") == outcome["after_score"],
                             "a score of %d" % outcome["after_score"])
 
     def test_full_screen_and_back(self):
@@ -310,7 +285,7 @@ class PlayerViewTest(unittest.TestCase):
         game.resize(1000, 700)
         game.wait_for(lambda image: image.size == (1000, 700), "a window of 1000 x 700")
         game.key("m")
-        game.wait_for_state(game.sound_off, "the sound off")
+        game.wait_until(game.sound_off, "the sound off")
         game.key("F11")
         game.wait_for(lambda image: image.size == screen_size(), "a window as large as the screen")
         self.assertEqual(game.quit(), 0, "exit status; standard error: %s" % game.stderr())

@@ -119,14 +119,7 @@ class Copy(harness.Game):
         return self.memory.int("quarzil::table_top")
 
     def wait_for_mode(self, mode, what, timeout):
-        deadline = time.monotonic() + timeout
-        while self.mode() != mode:
-            if self.process.poll() is not None:
-                self.test.fail("the game ended (status %d) while waiting for %s" % (self.process.returncode, what))
-            if time.monotonic() > deadline:
-                self.test.fail("no %s within %d s; last screenshot: %s"
-                               % (what, timeout, self.keep(self.screenshot(), "timeout")))
-            time.sleep(0.2)
+        self.wait_until(lambda: self.mode() == mode, what, timeout, interval=0.2)
 
     def ended(self, timeout=15):
         """Waits for the game to end; returns its exit status."""
