@@ -16,7 +16,6 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 suite=${1:-bookworm}
-mirror=${QUARZIL_MIRROR:-http://deb.debian.org/debian}
 work="$root/build/clean-$suite"
 install_missing mmdebstrap
 if [ ! -f "$package_file" ]; then
@@ -49,19 +48,13 @@ done
 exit \$status
 END
 
-started=$(date +%s)
-set +e
-as_root mmdebstrap --variant=apt --skip=essential/unlink --skip=download/empty \
-    --setup-hook='mkdir -p "$1/var/cache/apt/archives"' \
-    --setup-hook="sync-in '$work/cache' /var/cache/apt/archives/" \
+status=0
+in_fresh_system "$suite" "$work/cache" "$work/test.log" --variant=apt \
     --customize-hook="cp '$package_file' \"\$1/tmp/\"" \
     --customize-hook="mkdir -p \"\$1/build\" && cp -a '$package_source' \"\$1/build/quarzil\"" \
     --customize-hook="cp '$work/test.sh' \"\$1/tmp/test.sh\"" \
     --customize-hook='chroot "$1" sh /tmp/test.sh' \
-    --customize-hook="sync-out /var/cache/apt/archives '$work/cache'" \
-    "$suite" /dev/null "$mirror" 2>&1 | tee "$work/test.log"
-status=${PIPESTATUS[0]}
-set -e
+    --customize-hook="sync-out /var/cache/apt/archives '$work/cache'" || status=$?
 echo "clean_system_test.sh: the package's tests in a clean $suite system ended with status $status" \
-    "after $(($(date +%s) - started)) s; the log is $work/test.log"
+    "after $fresh_system_seconds s; the log is $work/test.log"
 exit "$status"

@@ -99,3 +99,24 @@ x_display_answers() {
     rm -f "$probe"
     return "$status"
 }
+
+# Makes a fresh Debian system of the given suite with mmdebstrap, lets the given mmdebstrap
+# options work in it (--variant, --include, the hooks), and throws it away. The packages it
+# downloads are kept in the folder cache for the next run (a hook "sync-out" of the callers puts
+# them there); what it prints goes to the file log as well. Sets fresh_system_seconds to how long
+# it took; returns mmdebstrap's status. The mirror is QUARZIL_MIRROR, or Debian's.
+in_fresh_system() {
+    local suite=$1 cache=$2 log=$3 started status
+    shift 3
+    mkdir -p "$cache"
+    started=$(date +%s)
+    set +e
+    as_root mmdebstrap --skip=essential/unlink --skip=download/empty \
+        --setup-hook='mkdir -p "$1/var/cache/apt/archives"' \
+        --setup-hook="sync-in '$cache' /var/cache/apt/archives/" \
+        "$@" "$suite" /dev/null "${QUARZIL_MIRROR:-http://deb.debian.org/debian}" 2>&1 | tee "$log"
+    status=${PIPESTATUS[0]}
+    set -e
+    fresh_system_seconds=$(($(date +%s) - started))
+    return "$status"
+}

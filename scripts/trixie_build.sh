@@ -14,7 +14,6 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"   # root, version, install_missing, copy_source, as_root
 
 suite=${1:-trixie}
-mirror=${QUARZIL_MIRROR:-http://deb.debian.org/debian}
 work="$root/build/$suite"
 install_missing mmdebstrap
 
@@ -45,20 +44,14 @@ END
 
 # Each hook runs on the host with the new system's root as $1; "chroot $1" runs in it, with
 # /proc, /sys and /dev mounted there by mmdebstrap.
-started=$(date +%s)
-set +e
-as_root mmdebstrap --variant=buildd --include=lintian --skip=essential/unlink --skip=download/empty \
-    --setup-hook='mkdir -p "$1/var/cache/apt/archives"' \
-    --setup-hook="sync-in '$work/cache' /var/cache/apt/archives/" \
+status=0
+in_fresh_system "$suite" "$work/cache" "$work/out/build.log" --variant=buildd --include=lintian \
     --customize-hook="mkdir -p \"\$1/build\" && cp -a '$package_source' \"\$1/build/quarzil\"" \
     --customize-hook="cp '$work/build.sh' \"\$1/build/build.sh\"" \
     --customize-hook='chroot "$1" env DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -q /build/quarzil' \
     --customize-hook="sync-out /var/cache/apt/archives '$work/cache'" \
     --customize-hook='chroot "$1" sh /build/build.sh' \
-    --customize-hook="cp \"\$1\"/build/quarzil_* '$work/out/'" \
-    "$suite" /dev/null "$mirror" 2>&1 | tee "$work/out/build.log"
-status=${PIPESTATUS[0]}
-set -e
-echo "trixie_build.sh: the $suite build ended with status $status after $(($(date +%s) - started)) s;" \
+    --customize-hook="cp \"\$1\"/build/quarzil_* '$work/out/'" || status=$?
+echo "trixie_build.sh: the $suite build ended with status $status after $fresh_system_seconds s;" \
     "its log and packages are in $work/out"
 exit "$status"
