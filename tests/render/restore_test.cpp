@@ -9,8 +9,11 @@ namespace {
 
 TEST(RestoreLostScene, BuildsTheListsAgainOnlyWhenTheContextLostThem)
 {
+    // As at start-up: no list and no font texture yet (other tests of this program may have left
+    // names of theirs).
     recording::reset();
     list_base = 0;
+    font_texture = 0;
     restore_lost_scene();
     EXPECT_TRUE(recording::recording.lists.empty()) << "nothing is built before the first build";
 
