@@ -17,26 +17,10 @@ namespace {
 // The quad's half height: half a texel per pixel row, 0.015 exactly as written in double.
 static_assert(texel_units / 2 == 0.015);
 
-// A corner of a glyph's quad as the arrays give it: texture coordinate first, as GL_T2F_V3F
-// lays it out.
-struct TextVertex {
-    float s, t;
-    float x, y, z;
-};
-constexpr int quad_corners = 4;
-
-// Each glyph's quad as its list draws it, with the pen at 0; written by load_font.
-TextVertex glyph_quads[glyph_slots][quad_corners];
-// Glyphs with a quad and a list that draws: 0 until a font file has been read.
-int glyphs_kept = 0;
-// The quads of the line being drawn: at most text_bytes - 1 glyphs.
-TextVertex line_vertices[(text_bytes - 1) * quad_corners];
-
-// The quad of a glyph: the corners, each after its texture coordinate, in the order its list
-// and the arrays draw them. The far texture coordinates stop at the centre of the glyph's last
-// texel column and row (x + width - 1, not x + width), so nearest filtering never reaches the
-// neighbour's texels.
-void make_glyph_quad(const Glyph& glyph, TextVertex quad[quad_corners])
+// One glyph's list: the quad, each vertex after its texture coordinate, then the pen's move.
+// The far texture coordinates stop at the centre of the glyph's last texel column and row
+// (x + width - 1, not x + width), so nearest filtering never reaches the neighbour's texels.
+void record_glyph(const Glyph& glyph)
 {
     const float w = static_cast<float>(glyph.width * texel_units);
     const float hh = static_cast<float>(glyph.height * (texel_units / 2));
@@ -44,20 +28,15 @@ void make_glyph_quad(const Glyph& glyph, TextVertex quad[quad_corners])
     const float s1 = static_cast<float>(glyph.x + glyph.width - 1) / atlas_size;
     const float t0 = static_cast<float>(glyph.y) / atlas_size;
     const float t1 = static_cast<float>(glyph.y + glyph.height - 1) / atlas_size;
-    quad[0] = {s0, t1, 0.0f, -hh, 0.0f};
-    quad[1] = {s1, t1, w, -hh, 0.0f};
-    quad[2] = {s1, t0, w, hh, 0.0f};
-    quad[3] = {s0, t0, 0.0f, hh, 0.0f};
-}
-
-// One glyph's list: the quad, each vertex after its texture coordinate, then the pen's move.
-void record_glyph(const Glyph& glyph, const TextVertex quad[quad_corners])
-{
     glBegin(GL_QUADS);
-    for (int corner = 0; corner < quad_corners; ++corner) {
-        glTexCoord2f(quad[corner].s, quad[corner].t);
-        glVertex3f(quad[corner].x, quad[corner].y, quad[corner].z);
-    }
+    glTexCoord2f(s0, t1);
+    glVertex3f(0.0f, -hh, 0.0f);
+    glTexCoord2f(s1, t1);
+    glVertex3f(w, -hh, 0.0f);
+    glTexCoord2f(s1, t0);
+    glVertex3f(w, hh, 0.0f);
+    glTexCoord2f(s0, t0);
+    glVertex3f(0.0f, hh, 0.0f);
     glEnd();
     glTranslatef(glyph.advance, 0.0f, 0.0f);
 }
@@ -69,9 +48,10 @@ void format_text(char (&text)[text_bytes], const char* format, va_list arguments
         text[0] = 0;
 }
 
-// Draws text, aligned on the origin, in the state begin_text set. The alignment moves the
-// matrix; each glyph's quad is then the one its list draws, moved along x by the sum of the
-// advances before it, added up in float from 0 as the pen goes.
+// Draws text, aligned on the origin, in the state begin_text set: one list call per glyph, each
+// moving the pen with the matrix. (Drawing a line as one vertex array, the pen's moves added to
+// the x coordinates, rounds some vertices to other sub-pixel positions than the matrix does:
+// the frame-pictures tool's text check finds lines of six glyphs that differ by a few pixels.)
 void write_line(int align, const char* text)
 {
     glPushMatrix();
@@ -81,21 +61,11 @@ void write_line(int align, const char* text)
             sum /= 2;
         glTranslatef(-sum, 0.0f, 0.0f);
     }
-    int corners = 0;
-    float pen = 0.0f;
     for (const char* c = text; *c != 0; ++c) {
         const int glyph = glyph_of(*c);
-        if (glyph < 0 || glyph >= glyphs_kept)
-            continue;
-        for (int corner = 0; corner < quad_corners; ++corner) {
-            TextVertex vertex = glyph_quads[glyph][corner];
-            vertex.x += pen;
-            line_vertices[corners++] = vertex;
-        }
-        pen += glyphs[glyph].advance;
+        if (glyph >= 0)
+            glCallList(font_list_base + glyph);
     }
-    if (corners > 0)
-        glDrawArrays(GL_QUADS, 0, corners);
     glPopMatrix();
 }
 
@@ -109,7 +79,6 @@ void load_font()
 void load_font(const char* path)
 {
     fill_glyph_index();
-    glyphs_kept = 0;
     font_list_base = glGenLists(glyph_slots);
     if (!allocate_font_atlas()) {
         return;
@@ -130,12 +99,10 @@ void load_font(const char* path)
     glTexImage2D(GL_TEXTURE_2D, 0, 4, atlas_size, atlas_size, 0, GL_RGBA, GL_UNSIGNED_BYTE, font_atlas);
 
     for (int i = 0; i < kept; ++i) {
-        make_glyph_quad(glyphs[i], glyph_quads[i]);
         glNewList(font_list_base + i, GL_COMPILE);
-        record_glyph(glyphs[i], glyph_quads[i]);
+        record_glyph(glyphs[i]);
         glEndList();
     }
-    glyphs_kept = kept;
 }
 
 void begin_text()
@@ -145,13 +112,10 @@ void begin_text()
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, font_texture);
     glNormal3f(0.0f, 0.0f, 1.0f);
-    glInterleavedArrays(GL_T2F_V3F, 0, line_vertices);
 }
 
 void end_text()
 {
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);

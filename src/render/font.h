@@ -44,15 +44,14 @@ void load_font(const char* path);
 [[gnu::format(printf, 2, 3)]] void draw_text(int align, const char* format, ...);
 
 // A block of text: begin_text sets the state every glyph is drawn in (blending on, the depth
-// test off, the font's texture bound and on, the normal (0, 0, 1), the vertex and texture
-// coordinate arrays on), write_text draws strings in it, and end_text leaves GL_TEXTURE_2D off,
-// blending off, the depth test on and the arrays off, as draw_text does. Between the two only
-// matrix and material calls may come; the blend function and the colour are the caller's.
+// test off, the font's texture bound and on, the normal (0, 0, 1)), write_text draws strings in
+// it, and end_text leaves GL_TEXTURE_2D off, blending off and the depth test on, as draw_text
+// does. Between the two only matrix and material calls may come; the blend function and the
+// colour are the caller's.
 void begin_text();
 void end_text();
-// Inside a block: formats and aligns as draw_text does, and draws the whole line with one
-// glDrawArrays of its glyphs' quads, each quad where the glyph's list would draw it, the pen's
-// moves added to the x coordinates. Leaves the model-view matrix as it was.
+// Inside a block: formats, aligns and draws as draw_text does, without touching the state.
+// Leaves the model-view matrix as it was.
 [[gnu::format(printf, 2, 3)]] void write_text(int align, const char* format, ...);
 
 }  // namespace quarzil

@@ -92,16 +92,6 @@ struct RunningList {
 };
 std::vector<RunningList> running_lists;   // innermost last
 
-// The client's vertex arrays: floats only, as glInterleavedArrays sets them.
-struct ClientArray {
-    bool enabled;
-    int size;            // floats per element
-    int stride;          // bytes from one element to the next
-    const char* pointer;
-};
-ClientArray vertex_array;
-ClientArray texture_array;
-
 void error(const std::string& what)
 {
     recording.errors.push_back(what);
@@ -421,8 +411,6 @@ void reset(GLuint first_name)
     saved_modelview.clear();
     saved_projection.clear();
     running_lists.clear();
-    vertex_array = {};
-    texture_array = {};
 }
 
 const ListRecord* list_named(GLuint name)
@@ -597,101 +585,6 @@ void glTexCoord2f(GLfloat s, GLfloat t)
     issue([s, t] {
         current_texture[0] = s;
         current_texture[1] = t;
-    });
-}
-
-// ---------------------------------------------------------------------------
-// Vertex arrays: what glDrawArrays draws is read from them when it is called
-
-void glInterleavedArrays(GLenum format, GLsizei stride, const GLvoid* pointer)
-{
-    if (format != GL_T2F_V3F) {
-        error("glInterleavedArrays with format " + enum_name(format) + ": only GL_T2F_V3F is kept");
-        return;
-    }
-    if (run_inside_begin || compile_inside_begin) {
-        error("glInterleavedArrays between glBegin and glEnd");
-        return;
-    }
-    const int bytes = stride != 0 ? stride : 5 * static_cast<int>(sizeof(float));
-    const char* const start = static_cast<const char*>(pointer);
-    texture_array = {true, 2, bytes, start};
-    vertex_array = {true, 3, bytes, start + 2 * sizeof(float)};
-}
-
-void glEnableClientState(GLenum array)
-{
-    switch (array) {
-    case GL_VERTEX_ARRAY: vertex_array.enabled = true; break;
-    case GL_TEXTURE_COORD_ARRAY: texture_array.enabled = true; break;
-    default: error("glEnableClientState of " + enum_name(array)); break;
-    }
-}
-
-void glDisableClientState(GLenum array)
-{
-    switch (array) {
-    case GL_VERTEX_ARRAY: vertex_array.enabled = false; break;
-    case GL_TEXTURE_COORD_ARRAY: texture_array.enabled = false; break;
-    default: error("glDisableClientState of " + enum_name(array)); break;
-    }
-}
-
-void glDrawArrays(GLenum mode, GLint first, GLsizei count)
-{
-    if (run_inside_begin || compile_inside_begin) {
-        error("glDrawArrays between glBegin and glEnd");
-        return;
-    }
-    if (!vertex_array.enabled || vertex_array.pointer == nullptr) {
-        error("glDrawArrays without a vertex array");
-        return;
-    }
-    if (first < 0 || count < 0) {
-        error("glDrawArrays with a negative first or count");
-        return;
-    }
-    // The elements are read now, as OpenGL reads them, also when the call is compiled.
-    struct Element {
-        float position[3];
-        bool textured;
-        float texture[2];
-    };
-    std::vector<Element> elements;
-    for (GLint index = first; index < first + count; ++index) {
-        Element element{};
-        const auto* position = reinterpret_cast<const float*>(vertex_array.pointer + index * vertex_array.stride);
-        std::copy_n(position, 3, element.position);
-        element.textured = texture_array.enabled && texture_array.pointer != nullptr;
-        if (element.textured) {
-            const auto* texture = reinterpret_cast<const float*>(texture_array.pointer + index * texture_array.stride);
-            std::copy_n(texture, 2, element.texture);
-        }
-        elements.push_back(element);
-    }
-    issue([mode, elements] {
-        const int call = recording.array_calls++;
-        const float* colour = recording.state.front.diffuse;
-        const std::size_t per_draw = mode == GL_QUADS ? 4 : std::max<std::size_t>(elements.size(), 1);
-        for (std::size_t at = 0; at < elements.size(); at += per_draw) {
-            Draw draw{{mode, {}},
-                      recording.state,
-                      running_lists.empty() ? 0u : running_lists.back().name,
-                      running_lists.empty() ? -1 : running_lists.back().call,
-                      call};
-            for (std::size_t index = at; index < std::min(at + per_draw, elements.size()); ++index) {
-                const Element& element = elements[index];
-                if (element.textured) {
-                    current_texture[0] = element.texture[0];
-                    current_texture[1] = element.texture[1];
-                }
-                draw.primitive.vertices.push_back({{element.position[0], element.position[1], element.position[2]},
-                                                   {current_normal[0], current_normal[1], current_normal[2]},
-                                                   {current_texture[0], current_texture[1]},
-                                                   {colour[0], colour[1], colour[2], colour[3]}});
-            }
-            recording.draws.push_back(draw);
-        }
     });
 }
 

@@ -74,15 +74,12 @@ struct DrawState {
     bool is_enabled(GLenum capability) const;
 };
 
-// One primitive drawn: run directly or by calling a list, not merely compiled into one. A
-// glDrawArrays draws as glBegin, one glTexCoord and glVertex per element, glEnd would, except
-// that its GL_QUADS, which are independent of one another, are recorded one draw per quad.
+// One primitive drawn: run directly or by calling a list, not merely compiled into one.
 struct Draw {
     Primitive primitive;
     DrawState state;   // as at its glBegin; a material changed inside shows in the vertex colours
     GLuint list;       // the innermost display list running it; 0 when drawn directly
     int list_call;     // the number of that list's glCallList among all run (from 0); -1 if none
-    int array_call = -1;   // the number of the glDrawArrays that drew it (from 0); -1 if none
 };
 
 // One display list as compiled. The primitives keep the normal, texture coordinate and colour
@@ -134,7 +131,6 @@ struct Recording {
     float clear_colour[4];
     GLenum shade_model;
     int list_calls;                       // glCallList calls run so far
-    int array_calls;                      // glDrawArrays calls run so far
     std::vector<std::string> errors;      // misuse OpenGL would reject: nesting, stray glEnd, ...
 };
 
