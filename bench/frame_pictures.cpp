@@ -5,13 +5,19 @@
 //     quarzil_frame_pictures pictures DIR     writes DIR/NAME.ppm for each state below;
 //                                             compare two builds' folders with cmp
 //     LP_NUM_THREADS=0 valgrind --tool=callgrind quarzil_frame_pictures count start|play N
-//                                             the second dump holds N frames alone
+//                                             the second dump holds N frames alone, drawn
+//                                             and presented as the game does, not read back
+//     quarzil_frame_pictures text             draws sheets of many strings, sizes and places
+//                                             as the game does (a glyph list per glyph) and
+//                                             as one vertex array per line, and counts the
+//                                             pixels that differ; exits 1 if any do
 //
 // The states come from a fixed seed and a fixed number of ticks, so every build draws the
 // same frames whatever the time. Needs an X display.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <dlfcn.h>
@@ -33,6 +39,7 @@ constexpr unsigned seed = 1000000500u;   // the seed of the end-to-end tests
 constexpr int warm_up_frames = 30;       // the renderer compiles its shaders in the first frames
 
 std::vector<unsigned char> last_frame;   // RGB rows from the bottom, as glReadPixels gives them
+bool keep_frames = true;                 // read every frame back; counting presents them alone
 
 void start(GameMode mode)
 {
@@ -140,6 +147,7 @@ int pictures(const char* folder)
 
 int count(GameMode mode, int frames)
 {
+    keep_frames = false;
     start(mode);
     for (int frame = 0; frame < warm_up_frames + frames; ++frame) {
         if (frame == warm_up_frames)
@@ -152,6 +160,171 @@ int count(GameMode mode, int frames)
     return 0;
 }
 
+// A line as one draw: the glyph quads of the font's lists in one vertex array, each moved
+// along x by the sum of the advances before it, added up in float as the pen goes; aligned by
+// a move of the matrix as draw_text aligns. Needs begin_text's state.
+void write_line_as_array(int align, const char* text)
+{
+    struct Corner {
+        float s, t, x, y, z;   // GL_T2F_V3F
+    };
+    static Corner corners[(text_bytes - 1) * 4];
+    glPushMatrix();
+    if (align != ALIGN_LEFT) {
+        float sum = text_width(text);
+        if (align == ALIGN_CENTRE)
+            sum /= 2;
+        glTranslatef(-sum, 0.0f, 0.0f);
+    }
+    int count = 0;
+    float pen = 0.0f;
+    for (const char* c = text; *c != 0 && count < (text_bytes - 1) * 4; ++c) {
+        const int glyph = glyph_of(*c);
+        if (glyph < 0)
+            continue;
+        const Glyph& g = glyphs[glyph];
+        const float w = static_cast<float>(g.width * texel_units);
+        const float hh = static_cast<float>(g.height * (texel_units / 2));
+        const float s0 = static_cast<float>(g.x) / atlas_size;
+        const float s1 = static_cast<float>(g.x + g.width - 1) / atlas_size;
+        const float t0 = static_cast<float>(g.y) / atlas_size;
+        const float t1 = static_cast<float>(g.y + g.height - 1) / atlas_size;
+        corners[count++] = {s0, t1, pen, -hh, 0.0f};
+        corners[count++] = {s1, t1, pen + w, -hh, 0.0f};
+        corners[count++] = {s1, t0, pen + w, hh, 0.0f};
+        corners[count++] = {s0, t0, pen, hh, 0.0f};
+        pen += g.advance;
+    }
+    glInterleavedArrays(GL_T2F_V3F, 0, corners);
+    if (count > 0)
+        glDrawArrays(GL_QUADS, 0, count);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glPopMatrix();
+}
+
+// One string of a sheet: where it stands, how it is scaled, aligned and coloured.
+struct SheetLine {
+    std::string text;
+    float x, y, z;
+    float scale_x, scale_y;
+    int align;
+    float grey;
+};
+
+unsigned sheet_random = 12345u;
+unsigned next_random()
+{
+    sheet_random = sheet_random * 1103515245u + 12345u;
+    return sheet_random >> 8;
+}
+float random_between(float low, float high)
+{
+    return low + (high - low) * static_cast<float>(next_random() % 1000001u) / 1000000.0f;
+}
+
+// Rows of strings across the whole view: the game's own texts among random ones of every
+// glyph, at scales from the help line's to twice the table's, on planes from the board's to
+// in front of the panel.
+std::vector<SheetLine> make_sheet(int sheet)
+{
+    static const char* const game_texts[] = {
+        "Score", "Level", "Moves", "Game Over", "Rank", "Name", "Paused", "press p to play on", "Sound off",
+        "Enter your name", "mmmmmmmmmmm>", "+12", "+1234", "10.", "12345", "0123456789",
+        "Space: new game   Drag a gem or Enter and an arrow: swap   P: pause   M: sound   F11: full screen   Esc: quit",
+    };
+    const float scales[] = {1.0f, 0.38f, 0.5f, 0.73f, 1.0f, 1.37f, 2.0f};
+    std::vector<SheetLine> lines;
+    for (float y = 6.2f; y > -6.4f; y -= random_between(0.45f, 0.9f)) {
+        SheetLine line;
+        if (next_random() % 3 == 0) {
+            line.text = game_texts[next_random() % (sizeof game_texts / sizeof game_texts[0])];
+        } else {
+            const int length = 1 + static_cast<int>(next_random() % (next_random() % 4 == 0 ? 40 : 14));
+            for (int k = 0; k < length; ++k)
+                line.text += glyph_chars[next_random() % glyph_char_count];
+        }
+        line.x = random_between(-9.0f, 9.0f);
+        line.y = y;
+        line.z = sheet % 3 == 0 ? 8.0f : random_between(-2.0f, 9.0f);
+        line.scale_x = line.scale_y = scales[next_random() % (sizeof scales / sizeof scales[0])];
+        if (next_random() % 5 == 0)
+            line.scale_x *= random_between(0.6f, 1.0f);   // narrowed as a long name is
+        line.align = static_cast<int>(next_random() % 3);
+        line.grey = random_between(0.2f, 1.0f);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Clears, draws the sheet as the game does or as arrays, and reads the back buffer.
+std::vector<unsigned char> draw_sheet(const std::vector<SheetLine>& lines, bool as_arrays)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    begin_text();
+    for (const SheetLine& line : lines) {
+        const float colour[4] = {line.grey, line.grey * 0.5f, 1.0f - line.grey, 1.0f};
+        glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
+        glPushMatrix();
+        glTranslatef(line.x, line.y, line.z);
+        glScalef(line.scale_x, line.scale_y, 1.0f);
+        if (as_arrays)
+            write_line_as_array(line.align, line.text.c_str());
+        else
+            write_text(line.align, "%s", line.text.c_str());
+        glPopMatrix();
+    }
+    end_text();
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(window_width) * window_height * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, window_width, window_height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+int compare_text()
+{
+    start(MODE_PLAY);
+    draw_frame();   // sets the lights where every frame has them
+    glBlendFunc(GL_ONE, GL_ONE);
+    const int sizes[][2] = {{800, 600}, {1000, 500}, {500, 700}, {640, 480}, {1280, 1024}, {333, 251}, {1024, 768}};
+    constexpr int sheets_per_size = 40;
+    int strings = 0, glyphs_drawn = 0, differing_sheets = 0;
+    long differing_pixels = 0;
+    for (const auto& size : sizes) {
+        set_view(size[0], size[1]);
+        for (int sheet = 0; sheet < sheets_per_size; ++sheet) {
+            const std::vector<SheetLine> lines = make_sheet(sheet);
+            const std::vector<unsigned char> by_lists = draw_sheet(lines, false);
+            const std::vector<unsigned char> by_arrays = draw_sheet(lines, true);
+            long differing = 0;
+            for (std::size_t at = 0; at < by_lists.size(); at += 3)
+                differing += std::memcmp(&by_lists[at], &by_arrays[at], 3) != 0;
+            for (const SheetLine& line : lines) {
+                ++strings;
+                for (const char c : line.text)
+                    glyphs_drawn += glyph_of(c) >= 0;
+            }
+            if (differing != 0) {
+                ++differing_sheets;
+                differing_pixels += differing;
+                std::printf("%d x %d, sheet %d: %ld pixels differ\n", size[0], size[1], sheet, differing);
+                // Which strings: each drawn alone both ways.
+                for (const SheetLine& line : lines) {
+                    const std::vector<SheetLine> alone = {line};
+                    if (draw_sheet(alone, false) != draw_sheet(alone, true))
+                        std::printf("    \"%s\" aligned %d at (%g, %g, %g) scaled (%g, %g)\n", line.text.c_str(),
+                                    line.align, line.x, line.y, line.z, line.scale_x, line.scale_y);
+                }
+            }
+        }
+    }
+    std::printf("%d strings, %d glyphs on %d sheets in %zu window sizes: %d sheets and %ld pixels differ\n",
+                strings, glyphs_drawn, sheets_per_size * static_cast<int>(sizeof sizes / sizeof sizes[0]),
+                sizeof sizes / sizeof sizes[0], differing_sheets, differing_pixels);
+    return differing_sheets == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 // The frame's last act: keep what the back buffer shows, then present it as the game does.
@@ -159,6 +332,10 @@ extern "C" void SDL_GL_SwapBuffers()
 {
     using Swap = void (*)();
     static const Swap present = reinterpret_cast<Swap>(dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"));
+    if (!keep_frames) {
+        present();
+        return;
+    }
     last_frame.resize(static_cast<std::size_t>(window_width) * window_height * 3);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -170,8 +347,10 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "pictures") == 0)
         return pictures(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "text") == 0)
+        return compare_text();
     if (argc == 4 && std::strcmp(argv[1], "count") == 0)
         return count(std::strcmp(argv[2], "play") == 0 ? MODE_PLAY : MODE_OVER, std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: %s pictures DIR | count start|play FRAMES\n", argv[0]);
+    std::fprintf(stderr, "usage: %s pictures DIR | count start|play FRAMES | text\n", argv[0]);
     return 2;
 }

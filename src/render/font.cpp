@@ -1,4 +1,4 @@
-// font.cpp -- the font texture, the glyph display lists and draw_text
+// font.cpp -- the font texture, the glyph display lists, draw_text and blocks of text
 #include "render/font.h"
 
 #include <GL/gl.h>
@@ -41,6 +41,34 @@ void record_glyph(const Glyph& glyph)
     glTranslatef(glyph.advance, 0.0f, 0.0f);
 }
 
+// Formats into text as draw_text describes; an encoding error gives an empty text.
+void format_text(char (&text)[text_bytes], const char* format, va_list arguments)
+{
+    if (std::vsnprintf(text, sizeof text, format, arguments) < 0)
+        text[0] = 0;
+}
+
+// Draws text, aligned on the origin, in the state begin_text set: one list call per glyph, each
+// moving the pen with the matrix. (Drawing a line as one vertex array, the pen's moves added to
+// the x coordinates, rounds some vertices to other sub-pixel positions than the matrix does:
+// the frame-pictures tool's text check finds lines of six glyphs that differ by a few pixels.)
+void write_line(int align, const char* text)
+{
+    glPushMatrix();
+    if (align != ALIGN_LEFT) {
+        float sum = text_width(text);
+        if (align == ALIGN_CENTRE)
+            sum /= 2;
+        glTranslatef(-sum, 0.0f, 0.0f);
+    }
+    for (const char* c = text; *c != 0; ++c) {
+        const int glyph = glyph_of(*c);
+        if (glyph >= 0)
+            glCallList(font_list_base + glyph);
+    }
+    glPopMatrix();
+}
+
 }  // namespace
 
 void load_font()
@@ -77,39 +105,42 @@ void load_font(const char* path)
     }
 }
 
+void begin_text()
+{
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, font_texture);
+    glNormal3f(0.0f, 0.0f, 1.0f);
+}
+
+void end_text()
+{
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void write_text(int align, const char* format, ...)
+{
+    char text[text_bytes];
+    va_list arguments;
+    va_start(arguments, format);
+    format_text(text, format, arguments);
+    va_end(arguments);
+    write_line(align, text);
+}
+
 void draw_text(int align, const char* format, ...)
 {
     char text[text_bytes];
     va_list arguments;
     va_start(arguments, format);
-    if (std::vsnprintf(text, sizeof text, format, arguments) < 0) {
-        text[0] = 0;
-    }
+    format_text(text, format, arguments);
     va_end(arguments);
-
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glPushMatrix();
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, font_texture);
-    glNormal3f(0.0f, 0.0f, 1.0f);
-    if (align != 0) {
-        float sum = text_width(text);
-        if (align == 1) {
-            sum /= 2;
-        }
-        glTranslatef(-sum, 0.0f, 0.0f);
-    }
-    for (const char* c = text; *c != 0; ++c) {
-        const int glyph = glyph_of(*c);
-        if (glyph >= 0) {
-            glCallList(font_list_base + glyph);
-        }
-    }
-    glDisable(GL_TEXTURE_2D);
-    glPopMatrix();
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
+    begin_text();
+    write_line(align, text);
+    end_text();
 }
 
 }  // namespace quarzil

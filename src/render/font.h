@@ -1,4 +1,5 @@
 // font.h -- the bitmap font on the OpenGL side: its texture, one display list per glyph, draw_text
+// and blocks of text drawn in one setting of the text state
 #pragma once
 
 #include "render/font_file.h"
@@ -15,6 +16,13 @@ extern unsigned font_texture;
 // First of glyph_slots consecutive display-list names; glyph i is font_list_base + i. Lists of
 // glyphs not found stay empty. 0 until load_font has run.
 extern unsigned font_list_base;
+
+// Text alignments of draw_text and write_text.
+enum TextAlign : int {
+    ALIGN_LEFT = 0,
+    ALIGN_CENTRE = 1,
+    ALIGN_RIGHT = 2,
+};
 
 // Loads FONT_PATH; the game's entry point, run once at start-up.
 void load_font();
@@ -34,5 +42,16 @@ void load_font(const char* path);
 // without glyph draw nothing and do not move the pen. Leaves the model-view matrix as it was,
 // GL_TEXTURE_2D off, blending off and the depth test on; sets no colour and no blend function.
 [[gnu::format(printf, 2, 3)]] void draw_text(int align, const char* format, ...);
+
+// A block of text: begin_text sets the state every glyph is drawn in (blending on, the depth
+// test off, the font's texture bound and on, the normal (0, 0, 1)), write_text draws strings in
+// it, and end_text leaves GL_TEXTURE_2D off, blending off and the depth test on, as draw_text
+// does. Between the two only matrix and material calls may come; the blend function and the
+// colour are the caller's.
+void begin_text();
+void end_text();
+// Inside a block: formats, aligns and draws as draw_text does, without touching the state.
+// Leaves the model-view matrix as it was.
+[[gnu::format(printf, 2, 3)]] void write_text(int align, const char* format, ...);
 
 }  // namespace quarzil

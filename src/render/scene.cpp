@@ -161,7 +161,7 @@ void draw_popups()
         set_text_colour(grey);
         glPushMatrix();
         glTranslatef(popup.x, popup.y - (1.0f - popup.alpha), popup.z);
-        draw_text(ALIGN_CENTRE, "+%d", popup.value);
+        write_text(ALIGN_CENTRE, "+%d", popup.value);
         glPopMatrix();
     }
 }
@@ -171,29 +171,29 @@ void draw_score_panel()
     set_text_colour(colour_red);
     glPushMatrix();
     glTranslatef(score_numbers_right, score_panel_top, panel_z);
-    draw_text(ALIGN_RIGHT, "%d", score);
+    write_text(ALIGN_RIGHT, "%d", score);
     glTranslatef(0.0f, -panel_row, 0.0f);
-    draw_text(ALIGN_RIGHT, "%d", level);
+    write_text(ALIGN_RIGHT, "%d", level);
     glTranslatef(0.0f, -panel_row, 0.0f);
-    draw_text(ALIGN_RIGHT, "%d", move_count);
+    write_text(ALIGN_RIGHT, "%d", move_count);
     glPopMatrix();
 
     glPushMatrix();
     glTranslatef(score_labels_left, score_panel_top, panel_z);
-    draw_text(ALIGN_LEFT, "Score");
+    write_text(ALIGN_LEFT, "Score");
     glTranslatef(0.0f, -panel_row, 0.0f);
-    draw_text(ALIGN_LEFT, "Level");
+    write_text(ALIGN_LEFT, "Level");
     glTranslatef(0.0f, -panel_row, 0.0f);
-    draw_text(ALIGN_LEFT, "Moves");
+    write_text(ALIGN_LEFT, "Moves");
     if (game_mode == MODE_PLAY) {
         if (chain_alpha > 0.0f) {
             set_grey_material(chain_alpha);
             glTranslatef(chain_label_x, -panel_row, 0.0f);
-            draw_text(ALIGN_CENTRE, "+%d", chain_points);
+            write_text(ALIGN_CENTRE, "+%d", chain_points);
         }
     } else {
         glTranslatef(0.0f, -game_over_drop, 0.0f);
-        draw_text(ALIGN_LEFT, "Game Over");
+        write_text(ALIGN_LEFT, "Game Over");
     }
     glPopMatrix();
 }
@@ -243,13 +243,13 @@ void draw_table()
     glTranslatef(table_rank_x, table_header_y, panel_z);
     set_text_colour(grey_75);
     glPushMatrix();
-    draw_text(ALIGN_CENTRE, "Rank");
+    write_text(ALIGN_CENTRE, "Rank");
     glTranslatef(name_column_step, 0.0f, 0.0f);
-    draw_text(ALIGN_LEFT, "Name");
+    write_text(ALIGN_LEFT, "Name");
     glTranslatef(score_column_step, 0.0f, 0.0f);
-    draw_text(ALIGN_CENTRE, "Score");
+    write_text(ALIGN_CENTRE, "Score");
     glTranslatef(level_column_step, 0.0f, 0.0f);
-    draw_text(ALIGN_CENTRE, "Level");
+    write_text(ALIGN_CENTRE, "Level");
     glPopMatrix();
 
     glTranslatef(0.0f, -table_row_step, 0.0f);
@@ -268,7 +268,7 @@ void draw_table()
                 std::strcat(name, ">");
         }
         glPushMatrix();
-        draw_text(ALIGN_CENTRE, "%d.", index + 1);
+        write_text(ALIGN_CENTRE, "%d.", index + 1);
         glTranslatef(name_column_step, 0.0f, 0.0f);
         // A long name being typed is narrowed until its cursor stays clear of the score.
         const float room = name_room(entry.score);
@@ -278,13 +278,13 @@ void draw_table()
             glPushMatrix();
             glScalef(room / width, 1.0f, 1.0f);
         }
-        draw_text(ALIGN_LEFT, "%s", name);
+        write_text(ALIGN_LEFT, "%s", name);
         if (narrowed)
             glPopMatrix();
         glTranslatef(score_column_step, 0.0f, 0.0f);
-        draw_text(ALIGN_CENTRE, "%d", entry.score);
+        write_text(ALIGN_CENTRE, "%d", entry.score);
         glTranslatef(level_column_step, 0.0f, 0.0f);
-        draw_text(ALIGN_CENTRE, "%d", entry.level);
+        write_text(ALIGN_CENTRE, "%d", entry.level);
         glPopMatrix();
         glTranslatef(0.0f, -table_row_step, 0.0f);
         if (own_row)
@@ -299,10 +299,10 @@ void draw_paused()
     glPushMatrix();
     glTranslatef(paused_x, paused_word_y, panel_z);
     set_text_colour(colour_red);
-    draw_text(ALIGN_CENTRE, "Paused");
+    write_text(ALIGN_CENTRE, "Paused");
     glTranslatef(0.0f, paused_hint_y - paused_word_y, 0.0f);
     set_text_colour(grey_75);
-    draw_text(ALIGN_CENTRE, "press p to play on");
+    write_text(ALIGN_CENTRE, "press p to play on");
     glPopMatrix();
 }
 
@@ -314,10 +314,10 @@ void draw_help_line()
     glScalef(help_line_scale, help_line_scale, 1.0f);
     if (game_mode == MODE_NAME_ENTRY) {
         set_text_colour(colour_red);
-        draw_text(ALIGN_CENTRE, "%s", name_prompt);
+        write_text(ALIGN_CENTRE, "%s", name_prompt);
     } else {
         set_text_colour(grey_75);
-        draw_text(ALIGN_CENTRE, "%s", help_line);
+        write_text(ALIGN_CENTRE, "%s", help_line);
     }
     glPopMatrix();
 }
@@ -328,7 +328,7 @@ void draw_sound_mark()
     glTranslatef(sound_mark_x, sound_mark_y, panel_z);
     glScalef(sound_mark_scale, sound_mark_scale, 1.0f);
     set_text_colour(grey_75);
-    draw_text(ALIGN_LEFT, "Sound off");
+    write_text(ALIGN_LEFT, "Sound off");
     glPopMatrix();
 }
 
@@ -417,16 +417,22 @@ void draw_frame()
     const bool board_hidden = paused && game_mode == MODE_PLAY;
     if (!board_hidden)
         draw_board();
+    // The text comes in two blocks, each in one setting of the text state: what lies under the
+    // panel or beside it, and what the panel carries.
+    begin_text();
     draw_popups();
     draw_score_panel();
     if (board_hidden)
         draw_paused();
     if (sound_off.load(std::memory_order_relaxed))
         draw_sound_mark();
+    end_text();
     if (game_mode != MODE_PLAY) {
         draw_game_over_panel();
+        begin_text();
         draw_table();
         draw_help_line();
+        end_text();
         draw_ornament();
     }
     SDL_GL_SwapBuffers();

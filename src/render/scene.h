@@ -3,13 +3,6 @@
 
 namespace quarzil {
 
-// Text alignments of draw_text.
-enum TextAlign : int {
-    ALIGN_LEFT = 0,
-    ALIGN_CENTRE = 1,
-    ALIGN_RIGHT = 2,
-};
-
 // Sets the OpenGL state that never changes: culling, lights, depth test, flat shading,
 // clear colour, additive blending, line width. Once, after the window and the view exist.
 void init_scene();

@@ -1,6 +1,8 @@
-// text_test.cpp -- draw_text: where the glyphs go, how text is aligned and cut, and the state it leaves
+// text_test.cpp -- draw_text and blocks of text: where the glyphs go, how text is aligned and cut,
+// and the state they leave
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -168,6 +170,92 @@ TEST_F(DrawText, FormatsAndCutsTheTextAt127Characters)
     at_origin();
     draw_text(ALIGN_RIGHT, "%c%s", 'C', "B");
     EXPECT_EQ("CB", texts().at(0).text);
+}
+
+// What a glyph's draw shows and how: its corners where the matrix puts them, its texture
+// coordinates, normal and colour, and the state that decides how it lands.
+std::string describe(const Draw& draw)
+{
+    std::string text = recording::enum_name(draw.primitive.mode);
+    for (const auto& vertex : draw.primitive.vertices) {
+        const std::array<float, 3> at =
+            recording::transform(draw.state.modelview, vertex.position[0], vertex.position[1], vertex.position[2]);
+        char corner[200];
+        std::snprintf(corner, sizeof corner, " (%.9g %.9g %.9g | %.9g %.9g | n %g %g %g | c %g %g %g %g)", at[0],
+                      at[1], at[2], vertex.texture[0], vertex.texture[1], vertex.normal[0], vertex.normal[1],
+                      vertex.normal[2], vertex.colour[0], vertex.colour[1], vertex.colour[2], vertex.colour[3]);
+        text += corner;
+    }
+    const recording::DrawState& state = draw.state;
+    for (const GLenum capability : {GL_BLEND, GL_DEPTH_TEST, GL_TEXTURE_2D})
+        text += state.is_enabled(capability) ? " +" + recording::enum_name(capability) : " -" + recording::enum_name(capability);
+    text += " texture " + std::to_string(state.texture) + " blend " + recording::enum_name(state.blend_source) + " " +
+            recording::enum_name(state.blend_destination);
+    return text;
+}
+
+TEST_F(DrawText, ABlockDrawsWhatDrawTextDrawsStringByStringAndLeavesTheSameState)
+{
+    struct Line {
+        int align;
+        const char* text;
+        float colour[4];
+        float move[3];   // from the previous line, as a table steps down its rows
+        float scale_x;   // a narrowed name
+    };
+    const Line lines[] = {
+        {ALIGN_CENTRE, "BC", {0.75f, 0.75f, 0.75f, 1.0f}, {0.0f, 0.0f, 0.0f}, 1.0f},
+        {ALIGN_LEFT, "CAB", {0.75f, 0.75f, 0.75f, 1.0f}, {1.3f, 0.0f, 0.0f}, 1.0f},
+        {ALIGN_RIGHT, "B-B", {0.8f, 0.1f, 0.0f, 1.0f}, {5.0f, -0.9f, 0.0f}, 1.0f},
+        {ALIGN_LEFT, "", {0.8f, 0.1f, 0.0f, 1.0f}, {0.0f, -0.9f, 0.0f}, 1.0f},
+        {ALIGN_LEFT, "CCCC", {0.5f, 0.5f, 0.5f, 0.5f}, {-2.0f, 0.0f, 4.0f}, 0.6f},
+    };
+    const auto draw_lines = [&](bool in_block) {
+        at_origin();
+        glEnable(GL_BLEND);   // as the board leaves it
+        glBlendFunc(GL_ONE, GL_ONE);
+        glDisable(GL_TEXTURE_2D);
+        glPushMatrix();
+        if (in_block)
+            begin_text();
+        for (const Line& line : lines) {
+            glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, line.colour);
+            glTranslatef(line.move[0], line.move[1], line.move[2]);
+            glPushMatrix();
+            glScalef(line.scale_x, 1.0f, 1.0f);
+            if (in_block)
+                write_text(line.align, "%s", line.text);
+            else
+                draw_text(line.align, "%s", line.text);
+            glPopMatrix();
+        }
+        if (in_block)
+            end_text();
+        glPopMatrix();
+        EXPECT_TRUE(recording::recording.errors.empty()) << recording::recording.errors.front();
+        std::vector<std::string> drawn;
+        for (const Draw& draw : recording::recording.draws)
+            drawn.push_back(describe(draw));
+        return drawn;
+    };
+    const std::vector<std::string> one_by_one = draw_lines(false);
+    const recording::DrawState after_one_by_one = recording::recording.state;
+    const std::vector<std::string> in_block = draw_lines(true);
+    const recording::DrawState& after_block = recording::recording.state;
+
+    ASSERT_EQ(one_by_one.size(), in_block.size()) << "glyphs drawn by draw_text, then in a block";
+    EXPECT_EQ(11u, in_block.size()) << "every glyph with a glyph in the font, of the five lines";
+    for (std::size_t index = 0; index < one_by_one.size(); ++index)
+        EXPECT_EQ(one_by_one[index], in_block[index]) << "glyph " << index << ": draw_text's, then the block's";
+    for (const GLenum capability : {GL_BLEND, GL_DEPTH_TEST, GL_TEXTURE_2D})
+        EXPECT_EQ(after_one_by_one.is_enabled(capability), after_block.is_enabled(capability))
+            << recording::enum_name(capability) << " after the last line";
+    EXPECT_FALSE(after_block.is_enabled(GL_BLEND));
+    EXPECT_TRUE(after_block.is_enabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(after_block.is_enabled(GL_TEXTURE_2D));
+    EXPECT_EQ(recording::identity(), recording::multiply(recording::translation(-origin[0], -origin[1], -origin[2]),
+                                                         after_block.modelview))
+        << "the matrix as it was before the block";
 }
 
 TEST_F(DrawText, DrawsNothingWithoutAFont)
