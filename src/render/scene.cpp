@@ -35,6 +35,10 @@ constexpr float near_plane = 5.0f;
 constexpr float far_plane = 60.0f;
 constexpr float vanish_depth = 50.0f;      // how far towards the viewer a vanishing gem flies
 constexpr double panel_z = 8.0;            // the plane of the score panel, the table and its panel
+// A swapping gem turns a quarter of a circle, cos from 0 at home to 1 where it starts, in steps of
+// this many (a swap takes one fewer); pi as the swap's arithmetic has always written it.
+constexpr int swap_quarter_steps = 20;
+constexpr double swap_pi = 3.1415927;
 constexpr float taken_lift = 4.0f;         // a gem the keyboard took up stands this far nearer
 
 // The score panel: three rows of a label and its number, from the top.
@@ -105,13 +109,13 @@ void draw_board()
     for (int row = 0; row < board_size; ++row) {
         for (int column = 0; column < board_size; ++column) {
             const Cell& cell = board[row * board_size + column];
-            float x = static_cast<float>(square_size * (column - 3.5) + board_shift);
-            float y = static_cast<float>(square_size * (3.5 - row));
+            float x = static_cast<float>(square_centre_x(column));
+            float y = static_cast<float>(square_centre_y(row));
             float z = static_cast<float>((1.0 - cell.life) * vanish_depth);
             if (cell.swap_step != 0) {
                 // Step 1 starts almost on the square the gem comes from; it slides home
                 // while bowing out of the board plane by up to one square at mid-swap.
-                const float a = static_cast<float>(cell.swap_step * 3.1415927 * 0.5 / 20);
+                const float a = static_cast<float>(cell.swap_step * swap_pi * 0.5 / swap_quarter_steps);
                 x += static_cast<float>(square_size * std::cos(a) * cell.swap_dx);
                 y += static_cast<float>(square_size * std::cos(a) * cell.swap_dy);
                 z += static_cast<float>(swing * square_size * std::sin(2 * a));
