@@ -33,6 +33,9 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+import virtual_x  # noqa: E402 -- the X server the end-to-end tests start, from their folder
+
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 SEED = 1000000500   # milliseconds the pinned wall clock shows: every run deals the same board
 
@@ -50,23 +53,6 @@ def build_helpers(folder):
     subprocess.run(["cc", "-O2", "-shared", "-fPIC", "-o", clock,
                     os.path.join(ROOT, "tests", "e2e", "fixed_clock.c")], check=True)
     return empty, counter, clock
-
-
-def start_xvfb():
-    """A private X server on a display number it picks as free; returns (process, ":N")."""
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp", "-noreset"],
-                              pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    with os.fdopen(read_end, "rb") as reader:
-        while not number.endswith(b"\n"):
-            byte = reader.read(1)
-            if not byte:
-                raise RuntimeError("Xvfb ended before naming its display")
-            number += byte
-    return server, ":" + number.decode().strip()
 
 
 def cpu_seconds(pid):
@@ -114,7 +100,7 @@ class Session:
         self.arguments = arguments
         self.folder = folder
         self.empty, self.counter, self.clock = build_helpers(folder)
-        self.server, self.display = start_xvfb()
+        self.server, self.display = virtual_x.start()
         self.home = os.path.join(folder, "home")
         os.makedirs(self.home, exist_ok=True)
 

@@ -19,6 +19,8 @@ import time
 
 from PIL import Image, ImageChops, ImageOps, ImageStat
 
+import virtual_x
+
 BINARY = os.environ.get("QUARZIL_BINARY", "/usr/local/bin/quarzil")
 DATA = os.environ.get("QUARZIL_DATA", "/usr/local/share/quarzil/data")
 SHOTS = os.environ.get("QUARZIL_E2E_SHOTS", os.path.join(tempfile.gettempdir(), "quarzil-e2e-shots"))
@@ -393,23 +395,12 @@ screenshots = None   # the test run's own connection to its X server
 
 
 def start_xvfb():
-    """Starts Xvfb on a display number it picks itself as free, and waits until it serves."""
+    """Starts Xvfb with the screen SCREEN on a display number it picks itself as free, and waits
+    until it serves. (Without -noreset, which virtual_x gives it, a server that resets when its
+    last client leaves would refuse the next game while it does, and the game would then run on
+    silently without a window.)"""
     global xvfb, display
-    read_end, write_end = os.pipe()
-    # -noreset: a server that resets when its last client leaves refuses the next game while it
-    # does, and the game then silently runs on without a window.
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp",
-                             "-noreset"],
-                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    with os.fdopen(read_end, "rb") as reader:
-        while not number.endswith(b"\n"):
-            byte = reader.read(1)
-            if not byte:
-                raise RuntimeError("Xvfb ended before naming its display")
-            number += byte
-    display = ":" + number.decode().strip()
+    xvfb, display = virtual_x.start(SCREEN)
 
 
 def stop_xvfb():
