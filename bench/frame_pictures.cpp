@@ -170,12 +170,8 @@ void write_line_as_array(int align, const char* text)
     };
     static Corner corners[(text_bytes - 1) * 4];
     glPushMatrix();
-    if (align != ALIGN_LEFT) {
-        float sum = text_width(text);
-        if (align == ALIGN_CENTRE)
-            sum /= 2;
-        glTranslatef(-sum, 0.0f, 0.0f);
-    }
+    if (align != ALIGN_LEFT)
+        glTranslatef(aligned_start(align, text), 0.0f, 0.0f);
     int count = 0;
     float pen = 0.0f;
     for (const char* c = text; *c != 0 && count < (text_bytes - 1) * 4; ++c) {
@@ -183,16 +179,11 @@ void write_line_as_array(int align, const char* text)
         if (glyph < 0)
             continue;
         const Glyph& g = glyphs[glyph];
-        const float w = static_cast<float>(g.width * texel_units);
-        const float hh = static_cast<float>(g.height * (texel_units / 2));
-        const float s0 = static_cast<float>(g.x) / atlas_size;
-        const float s1 = static_cast<float>(g.x + g.width - 1) / atlas_size;
-        const float t0 = static_cast<float>(g.y) / atlas_size;
-        const float t1 = static_cast<float>(g.y + g.height - 1) / atlas_size;
-        corners[count++] = {s0, t1, pen, -hh, 0.0f};
-        corners[count++] = {s1, t1, pen + w, -hh, 0.0f};
-        corners[count++] = {s1, t0, pen + w, hh, 0.0f};
-        corners[count++] = {s0, t0, pen, hh, 0.0f};
+        const GlyphQuad q = glyph_quad(g);
+        corners[count++] = {q.s0, q.t1, pen, -q.half_height, 0.0f};
+        corners[count++] = {q.s1, q.t1, pen + q.width, -q.half_height, 0.0f};
+        corners[count++] = {q.s1, q.t0, pen + q.width, q.half_height, 0.0f};
+        corners[count++] = {q.s0, q.t0, pen, q.half_height, 0.0f};
         pen += g.advance;
     }
     glInterleavedArrays(GL_T2F_V3F, 0, corners);

@@ -107,6 +107,21 @@ FileLock::~FileLock()
     if (descriptor >= 0) close(descriptor);   // closing releases the lock
 }
 
+FileFailure lock_failure(const FileLock& lock)
+{
+    return lock.timed_out() ? FileFailure{"another copy of the game is saving and does not finish", 0} : lock.why_not();
+}
+
+void report_save_failure(const char* what, const char* path, const FileFailure& failure)
+{
+    if (failure.error == 0)
+        std::fprintf(stderr, "Couldn't save %s to %s: %s\n", what, path, failure.what);
+    else if (failure.what[0] == '\0')
+        std::fprintf(stderr, "Couldn't save %s to %s: %s\n", what, path, std::strerror(failure.error));
+    else
+        std::fprintf(stderr, "Couldn't save %s to %s: %s: %s\n", what, path, failure.what, std::strerror(failure.error));
+}
+
 void folder_of(char (&folder)[PATH_MAX], const char* file)
 {
     const char* const slash = std::strrchr(file, '/');

@@ -40,6 +40,13 @@ private:
     FileFailure failure{"", 0};
 };
 
+// Why lock is not held: another copy of the game kept it too long, or what stopped it.
+FileFailure lock_failure(const FileLock& lock);
+
+// Prints "Couldn't save <what> to <path>: <failure.what>[: <errno text>]" (the errno's text
+// alone when failure.what is empty) on standard error: the one line a save that failed says.
+void report_save_failure(const char* what, const char* path, const FileFailure& failure);
+
 // The folder a file lies in: everything before its last "/", "/" for a file in the root, and
 // "." for a bare name.
 void folder_of(char (&folder)[PATH_MAX], const char* file);

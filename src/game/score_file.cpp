@@ -21,13 +21,7 @@ ScoreEntry file_rows[table_rows];
 // "Couldn't save the high scores to <file>: <what>[: <errno text>]"
 void report(const char* path, const FileFailure& failure)
 {
-    if (failure.error == 0)
-        std::fprintf(stderr, "Couldn't save the high scores to %s: %s\n", path, failure.what);
-    else if (failure.what[0] == '\0')
-        std::fprintf(stderr, "Couldn't save the high scores to %s: %s\n", path, std::strerror(failure.error));
-    else
-        std::fprintf(stderr, "Couldn't save the high scores to %s: %s: %s\n", path, failure.what,
-                     std::strerror(failure.error));
+    report_save_failure("the high scores", path, failure);
 }
 
 }  // namespace
@@ -59,8 +53,7 @@ SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], c
     folder_of(folder, target);
     const FileLock lock(target, folder, lock_wait_ms);
     if (!lock.held()) {
-        report(path, lock.timed_out() ? FileFailure{"another copy of the game is saving and does not finish", 0}
-                                      : lock.why_not());
+        report(path, lock_failure(lock));
         return SAVE_FAILED;
     }
 

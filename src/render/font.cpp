@@ -18,49 +18,35 @@ namespace {
 static_assert(texel_units / 2 == 0.015);
 
 // One glyph's list: the quad, each vertex after its texture coordinate, then the pen's move.
-// The far texture coordinates stop at the centre of the glyph's last texel column and row
-// (x + width - 1, not x + width), so nearest filtering never reaches the neighbour's texels.
 void record_glyph(const Glyph& glyph)
 {
-    const float w = static_cast<float>(glyph.width * texel_units);
-    const float hh = static_cast<float>(glyph.height * (texel_units / 2));
-    const float s0 = static_cast<float>(glyph.x) / atlas_size;
-    const float s1 = static_cast<float>(glyph.x + glyph.width - 1) / atlas_size;
-    const float t0 = static_cast<float>(glyph.y) / atlas_size;
-    const float t1 = static_cast<float>(glyph.y + glyph.height - 1) / atlas_size;
+    const GlyphQuad quad = glyph_quad(glyph);
     glBegin(GL_QUADS);
-    glTexCoord2f(s0, t1);
-    glVertex3f(0.0f, -hh, 0.0f);
-    glTexCoord2f(s1, t1);
-    glVertex3f(w, -hh, 0.0f);
-    glTexCoord2f(s1, t0);
-    glVertex3f(w, hh, 0.0f);
-    glTexCoord2f(s0, t0);
-    glVertex3f(0.0f, hh, 0.0f);
+    glTexCoord2f(quad.s0, quad.t1);
+    glVertex3f(0.0f, -quad.half_height, 0.0f);
+    glTexCoord2f(quad.s1, quad.t1);
+    glVertex3f(quad.width, -quad.half_height, 0.0f);
+    glTexCoord2f(quad.s1, quad.t0);
+    glVertex3f(quad.width, quad.half_height, 0.0f);
+    glTexCoord2f(quad.s0, quad.t0);
+    glVertex3f(0.0f, quad.half_height, 0.0f);
     glEnd();
     glTranslatef(glyph.advance, 0.0f, 0.0f);
 }
 
-// Formats into text as draw_text describes; an encoding error gives an empty text.
-void format_text(char (&text)[text_bytes], const char* format, va_list arguments)
+// Formats as draw_text describes (an encoding error gives an empty text) and draws the text,
+// aligned on the origin, in the state begin_text set: one list call per glyph, each moving the
+// pen with the matrix. (Drawing a line as one vertex array, the pen's moves added to the x
+// coordinates, rounds some vertices to other sub-pixel positions than the matrix does: the
+// frame-pictures tool's text check finds lines of six glyphs that differ by a few pixels.)
+void write_formatted(int align, const char* format, va_list arguments)
 {
+    char text[text_bytes];
     if (std::vsnprintf(text, sizeof text, format, arguments) < 0)
         text[0] = 0;
-}
-
-// Draws text, aligned on the origin, in the state begin_text set: one list call per glyph, each
-// moving the pen with the matrix. (Drawing a line as one vertex array, the pen's moves added to
-// the x coordinates, rounds some vertices to other sub-pixel positions than the matrix does:
-// the frame-pictures tool's text check finds lines of six glyphs that differ by a few pixels.)
-void write_line(int align, const char* text)
-{
     glPushMatrix();
-    if (align != ALIGN_LEFT) {
-        float sum = text_width(text);
-        if (align == ALIGN_CENTRE)
-            sum /= 2;
-        glTranslatef(-sum, 0.0f, 0.0f);
-    }
+    if (align != ALIGN_LEFT)
+        glTranslatef(aligned_start(align, text), 0.0f, 0.0f);
     for (const char* c = text; *c != 0; ++c) {
         const int glyph = glyph_of(*c);
         if (glyph >= 0)
@@ -70,6 +56,23 @@ void write_line(int align, const char* text)
 }
 
 }  // namespace
+
+GlyphQuad glyph_quad(const Glyph& glyph)
+{
+    return {static_cast<float>(glyph.width * texel_units), static_cast<float>(glyph.height * (texel_units / 2)),
+            static_cast<float>(glyph.x) / atlas_size, static_cast<float>(glyph.x + glyph.width - 1) / atlas_size,
+            static_cast<float>(glyph.y) / atlas_size, static_cast<float>(glyph.y + glyph.height - 1) / atlas_size};
+}
+
+float aligned_start(int align, const char* text)
+{
+    if (align == ALIGN_LEFT)
+        return 0.0f;
+    float sum = text_width(text);
+    if (align == ALIGN_CENTRE)
+        sum /= 2;
+    return -sum;
+}
 
 void load_font()
 {
@@ -123,24 +126,20 @@ void end_text()
 
 void write_text(int align, const char* format, ...)
 {
-    char text[text_bytes];
     va_list arguments;
     va_start(arguments, format);
-    format_text(text, format, arguments);
+    write_formatted(align, format, arguments);
     va_end(arguments);
-    write_line(align, text);
 }
 
 void draw_text(int align, const char* format, ...)
 {
-    char text[text_bytes];
     va_list arguments;
     va_start(arguments, format);
-    format_text(text, format, arguments);
-    va_end(arguments);
     begin_text();
-    write_line(align, text);
+    write_formatted(align, format, arguments);
     end_text();
+    va_end(arguments);
 }
 
 }  // namespace quarzil

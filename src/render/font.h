@@ -24,6 +24,19 @@ enum TextAlign : int {
     ALIGN_RIGHT = 2,
 };
 
+// Where a glyph's quad stands, from the pen on the line's middle (width wide, half_height above
+// and below), and the atlas texels it shows, s across and t down. The far coordinates stop at the
+// centre of the glyph's last texel column and row, so nearest filtering never reaches the
+// neighbour's texels.
+struct GlyphQuad {
+    float width, half_height;
+    float s0, s1, t0, t1;
+};
+GlyphQuad glyph_quad(const Glyph& glyph);
+
+// Where text aligned on the origin starts: 0, minus half its width, or minus its width.
+float aligned_start(int align, const char* text);
+
 // Loads FONT_PATH; the game's entry point, run once at start-up.
 void load_font();
 

@@ -275,9 +275,10 @@ void draw_table()
         write_text(ALIGN_CENTRE, "%d.", index + 1);
         glTranslatef(name_column_step, 0.0f, 0.0f);
         // A long name being typed is narrowed until its cursor stays clear of the score.
-        const float room = name_room(entry.score);
-        const float width = text_width(name);
-        const bool narrowed = own_row && game_mode == MODE_NAME_ENTRY && width > room;
+        const bool typed = own_row && game_mode == MODE_NAME_ENTRY;
+        const float room = typed ? name_room(entry.score) : 0.0f;
+        const float width = typed ? text_width(name) : 0.0f;
+        const bool narrowed = typed && width > room;
         if (narrowed) {
             glPushMatrix();
             glScalef(room / width, 1.0f, 1.0f);

@@ -75,6 +75,20 @@ bool typed_into_name(int symbol)
 
 int sign(int value) { return value < 0 ? -1 : 1; }
 
+// A key typed into a name: held like any key, handed to name_entry_key, and not recorded for
+// the key pass, so that it is no command as well.
+void name_key_down(int symbol)
+{
+    hold_key(symbol);
+    name_entry_key(static_cast<unsigned>(symbol));
+}
+
+// Whether an active event says the window went from the player's sight.
+bool window_away(int gain, int state)
+{
+    return gain == 0 && (state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0;
+}
+
 int on_board_clamped(int value) { return value < 0 ? 0 : value >= board_size ? board_size - 1 : value; }
 
 }  // namespace
@@ -93,17 +107,6 @@ void key_event(int symbol, int down)
     if (pressed_count < key_slots)
         pressed_keys[pressed_count++] = symbol;
     hold_key(symbol);
-}
-
-void name_key_down(int symbol)
-{
-    hold_key(symbol);
-    name_entry_key(static_cast<unsigned>(symbol));
-}
-
-bool window_away(int gain, int state)
-{
-    return gain == 0 && (state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0;
 }
 
 void window_active_event(int gain, int state)

@@ -114,8 +114,7 @@ int main()
     // Only what changed is written: a player who changed nothing gets no file.
     const Settings chosen = {full_screen ? windowed_width : window_width, full_screen ? windowed_height : window_height,
                           full_screen, sound_off.load()};
-    if (chosen.window_width != settings.window_width || chosen.window_height != settings.window_height ||
-        chosen.full_screen != settings.full_screen || chosen.sound_off != settings.sound_off)
+    if (chosen != settings)
         save_settings(chosen);
     SDL_Quit();
     return 0;

@@ -69,14 +69,7 @@ char* trimmed(char* text, long length)
 
 void report(const char* path, const FileFailure& failure)
 {
-    const char* const reason = failure.error == 0 ? failure.what
-                             : failure.what[0] == '\0' ? std::strerror(failure.error)
-                                                      : nullptr;
-    if (reason)
-        std::fprintf(stderr, "Couldn't save the settings to %s: %s\n", path, reason);
-    else
-        std::fprintf(stderr, "Couldn't save the settings to %s: %s: %s\n", path, failure.what,
-                     std::strerror(failure.error));
+    report_save_failure("the settings", path, failure);
 }
 
 // Makes folder and those above it that are missing, each 0700 as the configuration folders
@@ -194,8 +187,7 @@ bool save_settings(const Settings& settings)
     folder_of(folder, target);
     const FileLock lock(target, folder, lock_wait_ms);
     if (!lock.held()) {
-        report(path, lock.timed_out() ? FileFailure{"another copy of the game is saving and does not finish", 0}
-                                      : lock.why_not());
+        report(path, lock_failure(lock));
         return false;
     }
     struct stat status {};

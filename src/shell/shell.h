@@ -131,6 +131,8 @@ struct Settings {
     int window_height;
     bool full_screen;
     bool sound_off;
+
+    bool operator==(const Settings&) const = default;
 };
 
 constexpr Settings default_settings = {start_width, start_height, false, false};
@@ -182,15 +184,10 @@ extern void (*pick_square)(int& col, int& row, int x, int y);
 
 // Records a key going down (in the pressed list and the held set) or up (from the held set).
 void key_event(int symbol, int down);
-// A key typed into a name: held like any key, handed to name_entry_key, and not recorded for
-// the key pass, so that it is no command as well.
-void name_key_down(int symbol);
-// Whether the window system's active event with this gain (0 lost, 1 regained) and state
-// (SDL_APP* bits) says the game has gone from the player's sight: the keyboard focus lost, or
-// the window minimised. The pointer leaving the window is not.
-bool window_away(int gain, int state);
-// The window's active event: a game being played pauses, as "p" would, when its window goes
-// away; coming back leaves it paused until "p". The start screen and name entry are left alone.
+// The window's active event, with its gain (0 lost, 1 regained) and state (SDL_APP* bits): a
+// game being played pauses, as "p" would, when its window goes from the player's sight (the
+// keyboard focus lost, or the window minimised; not the pointer leaving it); coming back leaves
+// it paused until "p". The start screen and name entry are left alone.
 void window_active_event(int gain, int state);
 // Whether the symbol was pressed since the last key pass.
 int key_pressed(int symbol);
