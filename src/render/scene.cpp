@@ -12,6 +12,7 @@
 #include "game/game.h"
 #include "math/picking.h"
 #include "render/render.h"
+#include "shell/keys.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 
@@ -81,11 +82,9 @@ constexpr float paused_x = static_cast<float>(board_shift * (camera_distance - p
 constexpr float paused_word_y = 0.45f;
 constexpr float paused_hint_y = -0.6f;
 
-// What to do, on one line below the table while no game is played; in name entry the prompt
-// stands there instead. Centred on the view axis, in text scaled down to fit across a 4:3 view.
-constexpr char help_line[] =
-    "Space: new game   Drag a gem or Enter and an arrow: swap   P: pause   M: sound   F11: full screen   "
-    "Esc: quit";
+// What to do (the keys' help line), on one line below the table while no game is played; in name
+// entry the prompt stands there instead. Centred on the view axis, in text scaled down to fit
+// across a 4:3 view.
 constexpr char name_prompt[] = "Enter your name";
 constexpr float help_line_y = -5.95f;
 constexpr float help_line_scale = 0.38f;
@@ -322,7 +321,7 @@ void draw_help_line()
         write_text(ALIGN_CENTRE, "%s", name_prompt);
     } else {
         set_text_colour(grey_75);
-        write_text(ALIGN_CENTRE, "%s", help_line);
+        write_text(ALIGN_CENTRE, "%s", help_line());
     }
     glPopMatrix();
 }
