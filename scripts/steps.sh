@@ -1,5 +1,4 @@
-# steps.sh -- runs a script's named steps in order, all of them, one, or those from one on, and
-# prints at the end how long each step that ran took. The test command declares its steps with it.
+# steps.sh -- runs the test command's named steps, all, one or those from one on, and times them
 #
 # A script sources this file, declares its steps in the order of a whole run with
 # `step NAME COMMAND [ARG...]`, and ends with `run_steps "$@"`, which takes:
@@ -126,7 +125,7 @@ run_steps() {
         started=$SECONDS
         # Outside a condition, so that errexit holds inside the subshell.
         set +e
-        (set -e; eval "${step_commands[$i]}")
+        (set -euo pipefail; eval "${step_commands[$i]}")
         status=$?
         [ "$errexit" -eq 0 ] || set -e
         times+=("$((SECONDS - started))")
