@@ -1,6 +1,6 @@
 // mesh_test.cpp -- the gem solids as their recorded display lists show them
 #include "render/gems.h"
-#include "render/gems_tables.h"
+#include "render/gem_round_tables.h"
 
 #include <gtest/gtest.h>
 
