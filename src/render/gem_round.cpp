@@ -138,9 +138,9 @@ void draw_icosphere(int depth, float radius)
 
 namespace {
 
-// The sphere's angles take pi to seven places, 3.1415927, not the builders' 3.1415928: a few
-// of its angles round to another float with the other value, and its vertices are kept as they
-// have always been drawn.
+// The sphere's angles take pi to seven places, 3.1415927, not the 3.1415928 of mesh::pi that the
+// other builders take: a few of its angles round to another float with the other value, and its
+// vertices are kept as they have always been drawn.
 constexpr double sphere_pi = 3.1415927;
 
 }  // namespace
