@@ -61,7 +61,7 @@ void draw_bevelled_cube(float size);
 void draw_pyramid(float size);
 // Icosahedron subdivided depth times, its vertices pushed onto the sphere of the given radius;
 // 20 * 4^depth GL_TRIANGLES with the unit corner as each vertex's normal. Enables GL_NORMALIZE.
-// A depth outside 0..36 emits nothing (see gems.cpp).
+// A depth outside 0..36 emits nothing (see gem_round.cpp).
 void draw_icosphere(int depth, float radius);
 // Twelve-sided prism on the y axis: circumradius 0.8 * size, from y = -size to y = size.
 // Enables GL_NORMALIZE.

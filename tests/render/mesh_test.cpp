@@ -1,6 +1,6 @@
 // mesh_test.cpp -- the gem solids as their recorded display lists show them
 #include "render/gems.h"
-#include "render/gems_tables.h"
+#include "render/gem_round_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -135,10 +135,37 @@ std::string closure_problems(const std::vector<Triangle>& triangles)
 // ---------------------------------------------------------------------------
 // Recordings
 
-constexpr GLuint first_test_name = 41;   // not 1, to show that list_base comes from glGenLists
+// Another user of display lists, such as the font: it takes names from glGenLists as the gems
+// do and compiles into each a single point, at x = 100 + its name.
+std::vector<GLuint> other_lists(GLsizei count)
+{
+    const GLuint first = glGenLists(count);
+    std::vector<GLuint> names;
+    for (GLuint name = first; name < first + static_cast<GLuint>(count); ++name) {
+        glNewList(name, GL_COMPILE);
+        glBegin(GL_POINTS);
+        glVertex3f(100.0f + static_cast<float>(name), 0.0f, 0.0f);
+        glEnd();
+        glEndList();
+        names.push_back(name);
+    }
+    return names;
+}
 
-// The nine lists as build_gem_lists records them, built once, and the list_base it chose then
-// (other tests build the lists again).
+// The gem lists built between two other users' lists, into a fresh recording: the names of the
+// other lists, those taken before the gems' first.
+std::vector<GLuint> build_among_other_lists()
+{
+    recording::reset();
+    std::vector<GLuint> others = other_lists(2);
+    build_gem_lists();
+    const std::vector<GLuint> after = other_lists(2);
+    others.insert(others.end(), after.begin(), after.end());
+    return others;
+}
+
+// The nine lists as build_gem_lists records them, built once among other lists, and the
+// list_base it chose then (other tests build the lists again).
 struct Built {
     Recording recording;
     unsigned list_base;
@@ -147,21 +174,24 @@ struct Built {
 const Built& built_once()
 {
     static const Built once = [] {
-        recording::reset(first_test_name);
-        build_gem_lists();
+        build_among_other_lists();
         return Built{recording::recording, list_base};
     }();
     return once;
 }
 
-const Recording& built()
-{
-    return built_once().recording;
-}
-
+// What calling list_base + slot runs: the list last compiled under that name.
 const ListRecord& slot_list(int slot)
 {
-    return built().lists.at(slot);
+    const GLuint name = built_once().list_base + static_cast<GLuint>(slot);
+    const std::vector<ListRecord>& lists = built_once().recording.lists;
+    const auto last = std::find_if(lists.rbegin(), lists.rend(), [name](const ListRecord& list) { return list.name == name; });
+    if (last == lists.rend()) {
+        static const ListRecord none;
+        ADD_FAILURE() << "expected a list named list_base + " << slot << ", got none";
+        return none;
+    }
+    return *last;
 }
 
 // One builder's commands, recorded into a list of their own.
@@ -184,22 +214,42 @@ constexpr const char* slot_names[list_count] = {
 // ---------------------------------------------------------------------------
 // build_gem_lists
 
-TEST(GemLists, AsksForNineNamesOnceAndFillsThemInSlotOrder)
+// The gem lists and the others' lists each keep drawing their own: neither takes a name the
+// other was given. Building draws nothing and leaves nothing switched on for what comes next.
+TEST(GemLists, KeepToNamesOfTheirOwn)
 {
-    const Recording& r = built();
+    recording::reset();
+    const GLuint alone = other_lists(1).front();
+    glCallList(alone);
+    const recording::DrawState untouched = recording::recording.draws.at(0).state;
+
+    const std::vector<GLuint> others = build_among_other_lists();
+    const Recording& r = recording::recording;
     EXPECT_TRUE(r.errors.empty()) << r.errors.front();
-    ASSERT_EQ(std::vector<GLsizei>{list_count}, r.name_requests);
-    EXPECT_EQ(first_test_name, built_once().list_base);
-    ASSERT_EQ(static_cast<std::size_t>(list_count), r.lists.size());
-    for (int slot = 0; slot < list_count; ++slot) {
-        EXPECT_EQ(first_test_name + slot, r.lists[slot].name) << "list of slot " << slot;
-        EXPECT_EQ(recording::enum_name(GL_COMPILE), recording::enum_name(r.lists[slot].mode))
-            << "slot " << slot;
-    }
     EXPECT_TRUE(r.draws.empty()) << "expected nothing drawn while the lists are built, got " << r.draws.size()
                                  << " primitives";
-    EXPECT_TRUE(r.state.enabled.empty()) << "expected no state changed outside the lists, got "
-                                         << recording::enum_name(r.state.enabled.front()) << " enabled";
+    for (const GLuint name : others) {
+        const std::size_t before = r.draws.size();
+        glCallList(name);
+        ASSERT_EQ(before + 1, r.draws.size()) << "another user's list " << name << ": primitives drawn";
+        const recording::Draw& drawn = r.draws.back();
+        ASSERT_EQ(1u, drawn.primitive.vertices.size()) << "another user's list " << name;
+        EXPECT_EQ(100.0f + static_cast<float>(name), drawn.primitive.vertices[0].position[0])
+            << "another user's list " << name << " draws another point";
+        EXPECT_EQ(untouched.enabled, drawn.state.enabled) << "another user's list " << name << ": expected "
+            << untouched.enabled.size() << " capabilities on as without the gems, got " << drawn.state.enabled.size();
+        EXPECT_TRUE(std::equal(untouched.front.diffuse, untouched.front.diffuse + 4, drawn.state.front.diffuse))
+            << "another user's list " << name << " drawn in another material";
+    }
+    for (int slot = 0; slot < list_count; ++slot) {
+        const std::size_t before = r.draws.size();
+        glCallList(list_base + static_cast<GLuint>(slot));
+        ASSERT_LT(before, r.draws.size()) << slot_names[slot] << ": nothing drawn";
+        for (std::size_t d = before; d < r.draws.size(); ++d) {
+            for (const recording::RecordedVertex& vertex : r.draws[d].primitive.vertices)
+                EXPECT_LT(vertex.position[0], 100.0f) << slot_names[slot] << " draws another user's point";
+        }
+    }
 }
 
 TEST(GemLists, HaveTheSolidsFacesAndSizes)

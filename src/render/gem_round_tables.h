@@ -1,5 +1,5 @@
-// gems_tables.h -- the gem builders' own tables, for the tests that hold a solid to the table it
-// is built from; the game itself needs only render/gems.h
+// gem_round_tables.h -- the icosahedron the icosphere starts from, for the tests that hold the
+// solid to the table it is built from; the game itself needs only render/gems.h
 #pragma once
 
 namespace quarzil {
