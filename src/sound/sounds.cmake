@@ -8,10 +8,16 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${sound_list})
 set(sound_limit 255)
 
 # A line is the code's name, the file's name and when the sound is heard, apart by blanks. The
-# names go into C++ and paths as they are, so they keep to plain characters; the last field
-# becomes a comment, where a '\' could join the next line.
-set(sound_line "^(SND_[A-Z0-9_]+)[ \t]+([A-Za-z0-9_.-]+)[ \t]+([^ \t\\\\][^\\\\]*)$")
+# names go into C++ and paths as they are, so they keep to plain characters.
+set(sound_line "^(SND_[A-Z0-9_]+)[ \t]+([A-Za-z0-9_][A-Za-z0-9_.-]*)[ \t]+(.+)$")
 
+# CMake would join a line ending in '\' to the next one, and so would the lines between an
+# unmatched '[' or ']', losing sounds without a word; in C++ a comment ending in '\' would
+# swallow the next line.
+file(READ ${sound_list} sound_text)
+if(sound_text MATCHES "[][\\]")
+    message(FATAL_ERROR "${sound_list}: '\\', '[' and ']' cannot be used in the list")
+endif()
 file(STRINGS ${sound_list} sound_lines)
 set(QUARZIL_SOUND_FILES)
 set(sound_ids)
