@@ -1,4 +1,4 @@
-// sound_fuzzer.cpp -- any bytes as one of the seven sound files, loaded as the sound bank loads
+// sound_fuzzer.cpp -- any bytes as one of the sound files, loaded as the sound bank loads
 // them: whole blocks holding the file's samples, then zeros
 #include <unistd.h>
 
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
-// The first byte picks the file (its value modulo 7 is the SoundId); the rest is its contents.
+// The first byte picks the file (its value modulo sound_count is the SoundId); the rest is its contents.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     using namespace quarzil;

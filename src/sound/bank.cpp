@@ -1,4 +1,4 @@
-// bank.cpp -- the audio device, and the seven sound files loaded into whole blocks of samples
+// bank.cpp -- the audio device, and the sound files loaded into whole blocks of samples
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,15 +19,8 @@ SoundSample sound_bank[sound_count];   // every entry null / 0 until open_sound 
 
 // The names of sound_file_names, by SoundId.
 const char* sound_files[sound_count] = {
-    sound_file_names[SND_ROW],
-    sound_file_names[SND_DROP],
-    sound_file_names[SND_BIGDROP],
-    sound_file_names[SND_SWAP],
-    sound_file_names[SND_GAMEOVER],
-    sound_file_names[SND_ALERT],
-    sound_file_names[SND_ILLEGAL],
+#include "sound/sound_files.inc"
 };
-static_assert(sound_count == SND_ILLEGAL + 1, "a file for every sound");
 
 const char* sound_dirs = QUARZIL_DATA_DIR;
 

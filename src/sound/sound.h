@@ -6,16 +6,16 @@
 
 namespace quarzil {
 
+// The request codes: the sounds' codes, from 0 in the order of src/sound/sounds.list, which
+// names each and says when it is heard, then the one control code.
 enum SoundId : int {
-    SND_ROW = 0,         // a scan found at least one run
-    SND_DROP = 1,        // the first gem of a fall has landed
-    SND_BIGDROP = 2,     // the whole board was doomed for lack of moves
-    SND_SWAP = 3,        // a queued swap starts
-    SND_GAMEOVER = 4,    // the clock ran out
-    SND_ALERT = 5,       // time is short
-    SND_ILLEGAL = 6,     // a swap that made no run is played back
+#include "sound/sound_ids.inc"
     SND_STOP_ALL = 255,  // silences every voice
 };
+// The codes the game's rules and keys are written with; new sounds only ever follow them.
+static_assert(SND_ROW == 0 && SND_DROP == 1 && SND_BIGDROP == 2 && SND_SWAP == 3 && SND_GAMEOVER == 4 &&
+                  SND_ALERT == 5 && SND_ILLEGAL == 6,
+              "the sounds keep their codes: a new sound goes at the end of src/sound/sounds.list");
 
 // Asks for a sound by its code; never waits, never fails, does not check the code.
 // The request is played from the next audio buffer on; codes other than the SoundIds are
@@ -30,7 +30,7 @@ void set_sound_off(bool off);
 
 // Resets the request ring and the voices, allocates mix_buffer, opens the audio device (22050 Hz,
 // signed 16-bit little-endian mono, 1024-sample buffers, mix_audio as the callback), loads
-// the seven sounds and starts playback. Returns 0 when playing; -1 when the device cannot be
+// the sounds and starts playback. Returns 0 when playing; -1 when the device cannot be
 // opened, after printing "Couldn't open audio: %s\n" once on standard error (mix_buffer stays
 // allocated, no sound is loaded); -2, silently, when mix_buffer cannot be allocated.
 // A sound whose file is missing, not a regular file, or too large for 32-bit sizes gets

@@ -7,15 +7,18 @@
 #include <iterator>
 
 #include "sound/sound.h"
-#include "sound/sound_files.h"   // sound_file_names, made by the build from src/sound/sound_files.list
 
 namespace quarzil {
 
-constexpr int sound_count = 7;         // sounds in the bank, SoundId 0..6
+// The file of each sound, by SoundId, as src/sound/sounds.list names them.
+inline constexpr const char* sound_file_names[] = {
+#include "sound/sound_files.inc"
+};
+// Sounds in the bank, SoundId 0..sound_count - 1: as many as the list names.
+constexpr int sound_count = static_cast<int>(std::size(sound_file_names));
+
 constexpr int sound_slots = 32;        // request ring slots; at most 31 wait at once
 constexpr int sample_rate = 22050;     // samples per second, of the sound files and the device
-
-static_assert(std::size(sound_file_names) == sound_count, "a file for every sound, from src/sound/sound_files.list");
 
 // One sound of the bank: zero-padded samples in whole blocks of 1024.
 struct SoundSample {
@@ -60,17 +63,17 @@ constexpr int block_bytes = block_samples * 2;   // the device buffer: 16-bit mo
 
 // Per voice: 0 when free; k >= 1 while playing, block k - 1 of its sound is mixed next.
 extern int voice_block[voice_count];
-// Per voice: the SoundId (0..6) it plays; meaningful only while voice_block is not 0.
+// Per voice: the SoundId (0..sound_count - 1) it plays; meaningful only while voice_block is not 0.
 extern int voice_sound[voice_count];
 // Scratch sums, block_samples of them; allocated by open_sound, freed by close_sound.
 extern int* mix_buffer;
 
 // The audio callback. Takes the pending requests of the ring into voices (the lowest free
-// voice first; stop-all frees every voice; codes whose low eight bits are 7..254 are ignored;
-// a request that finds no free voice is dropped), then writes the next block of every playing
-// voice, summed and saturated to 16 bits, into stream as signed 16-bit little-endian samples.
-// A voice whose sound has blocks but no samples (pcm null) counts through them in silence.
-// length must be block_bytes, as the device is opened for; any other length, or a null
+// voice first; stop-all frees every voice; codes whose low eight bits are sound_count..254 are
+// ignored; a request that finds no free voice is dropped), then writes the next block of every
+// playing voice, summed and saturated to 16 bits, into stream as signed 16-bit little-endian
+// samples. A voice whose sound has blocks but no samples (pcm null) counts through them in
+// silence. length must be block_bytes, as the device is opened for; any other length, or a null
 // mix_buffer, gets silence and leaves the voices and the ring alone. userdata is not read.
 // Allocates nothing, takes no lock, does no I/O, never waits.
 void mix_audio(void* userdata, uint8_t* stream, int length);

@@ -26,12 +26,13 @@ DATA = os.environ.get("QUARZIL_DATA", "/usr/local/share/quarzil/data")
 SHOTS = os.environ.get("QUARZIL_E2E_SHOTS", os.path.join(tempfile.gettempdir(), "quarzil-e2e-shots"))
 SCREEN = "1024x768x24"
 
-# The sound files' names, in the order of the sound codes (row, drop, bigdrop, swap, gameover,
-# alert, illegal), from the one list in the source tree that the game is built from.
-SOUND_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "sound", "sound_files.list")
+# The sound files' names, in the order of the sound codes, and each by its code's name (SND_ROW
+# is "row.raw"), from the one list in the source tree that the game is built from.
+SOUND_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "sound", "sounds.list")
 with open(SOUND_LIST) as _list:
-    SOUND_FILES = [_line.strip() for _line in _list if _line.strip() and not _line.startswith("#")]
-SND_ROW, SND_DROP, SND_BIGDROP, SND_SWAP, SND_GAMEOVER, SND_ALERT, SND_ILLEGAL = SOUND_FILES
+    _SOUNDS = [_line.split()[:2] for _line in _list if _line.strip() and not _line.lstrip().startswith("#")]
+SOUND_FILES = [_file for _code, _file in _SOUNDS]
+globals().update(_SOUNDS)
 
 board_printer = None   # path of the board printer, from the test's command line
 fixed_clock = None     # path of the library that pins gettimeofday, from the command line

@@ -193,6 +193,26 @@ INSTANTIATE_TEST_SUITE_P(Dirs, BankSearch, testing::Values(
     SearchCase{"TrailingCommaAddsNoEntry", "{b},", false, false, true, 0}),
     [](const testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.name); });
 
+// Each sound's code and the file it is installed as: a list that gave a file to another code
+// would play one sound for another.
+TEST(SoundFiles, AreTheInstalledOnesByCode)
+{
+    const struct {
+        SoundId sound;
+        const char* file;
+    } installed[] = {
+        {SND_ROW, "row.raw"},
+        {SND_DROP, "drop.raw"},
+        {SND_BIGDROP, "bigdrop.raw"},
+        {SND_SWAP, "swap.raw"},
+        {SND_GAMEOVER, "gameover.raw"},
+        {SND_ALERT, "alert.raw"},
+        {SND_ILLEGAL, "illegal.raw"},
+    };
+    for (const auto& [sound, file] : installed)
+        EXPECT_STREQ(sound_files[sound], file) << "sound " << sound;
+}
+
 TEST_F(Bank, LoadsEverySoundByItsOwnName)
 {
     for (int sound = 0; sound < sound_count; ++sound)

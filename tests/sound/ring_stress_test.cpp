@@ -14,10 +14,10 @@ namespace {
 constexpr int request_count = 20000;
 constexpr int most_waiting = 16;   // no more than there are voices, so none is dropped
 
-// The game thread plays request n as sound n % 7 and never lets more than most_waiting
-// requests wait; the test thread plays the audio thread and calls mix_audio until all are
-// taken. Every sound is empty, so each voice is freed in the callback that took it and every
-// call starts with all voices free: the requests of one drain take voices 0, 1, 2, ... in
+// The game thread plays request n as sound n % sound_count and never lets more than
+// most_waiting requests wait; the test thread plays the audio thread and calls mix_audio until
+// all are taken. Every sound is empty, so each voice is freed in the callback that took it and
+// every call starts with all voices free: the requests of one drain take voices 0, 1, 2, ... in
 // ring order, and voice_sound, which is never cleared, shows which sounds they were.
 // Run under ThreadSanitizer this also checks that each slot is written before the head that
 // publishes it (a race on sound_queue otherwise).

@@ -1,5 +1,5 @@
-// make_sounds.cpp -- synthesises the game's seven sound effects as raw 16-bit mono at the
-// game's sample rate
+// make_sounds.cpp -- synthesises the game's sound effects as raw 16-bit mono at the game's
+// sample rate
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -266,7 +266,7 @@ struct SoundMaker {
     double max_seconds;     // the check's upper bound on its length
 };
 
-// One row per SoundId, in the game's order.
+// One row per sound of src/sound/sounds.list, in its order.
 constexpr SoundMaker sound_makers[] = {
     {quarzil::SND_ROW, make_row, 0.95, 1.0},
     {quarzil::SND_DROP, make_drop, 0.75, 0.25},
@@ -277,7 +277,7 @@ constexpr SoundMaker sound_makers[] = {
     {quarzil::SND_ILLEGAL, make_illegal, 0.85, 0.5},
 };
 constexpr int sound_count = quarzil::sound_count;
-static_assert(std::size(sound_makers) == sound_count);
+static_assert(std::size(sound_makers) == sound_count, "a maker for every sound of src/sound/sounds.list");
 
 constexpr bool rows_in_game_order()
 {
