@@ -68,52 +68,6 @@ TEST_F(Input, PressedListKeepsSixtyFourKeysInOrderAndTheHeldSetEachKeyOnce)
     EXPECT_EQ(held_keys[0], 'b') << "the last entry moves into the freed place";
 }
 
-TEST_F(Input, KeyPassActsOncePerKeyInTableOrder)
-{
-    for (int symbol : {SDLK_F6, SDLK_F2, SDLK_F4, SDLK_F3, SDLK_F5, SDLK_F2})
-        key_event(symbol, 1);
-    handle_pressed_keys();
-    EXPECT_EQ(take_sounds(), (std::vector<int>{SND_BIGDROP, SND_GAMEOVER, SND_ROW, SND_ILLEGAL, SND_ALERT}));
-    EXPECT_EQ(pressed_count, 0);
-}
-
-TEST_F(Input, NewGameWithF1AndPauseInTheSamePass)
-{
-    key_event(SDLK_p, 1);
-    key_event(SDLK_F1, 1);
-    handle_pressed_keys();
-    EXPECT_EQ(game_mode, MODE_PLAY);
-    EXPECT_TRUE(paused) << "the pause row sees the game that F1 started";
-}
-
-TEST_F(Input, SpaceStartsAGameOnlyWhenTheGameIsOver)
-{
-    struct Case {
-        GameMode mode;
-        bool starts;
-    };
-    for (const Case c : {Case{MODE_OVER, true}, Case{MODE_PLAY, false}, Case{MODE_NAME_ENTRY, false}}) {
-        game_mode = c.mode;
-        score = 5;
-        key_event(SDLK_SPACE, 1);
-        handle_pressed_keys();
-        EXPECT_EQ(score == 0, c.starts) << "mode " << c.mode;
-    }
-}
-
-TEST_F(Input, PauseOnlyDuringAGame)
-{
-    game_mode = MODE_NAME_ENTRY;
-    key_event(SDLK_p, 1);
-    handle_pressed_keys();
-    EXPECT_FALSE(paused);
-    game_mode = MODE_PLAY;
-    key_event(SDLK_p, 1);
-    key_event(SDLK_p, 1);
-    handle_pressed_keys();
-    EXPECT_TRUE(paused) << "two presses in one pass toggle once";
-}
-
 // Where the game is before a key pass: the table screen, a game being played or paused, or
 // name entry.
 enum Where { OVER, PLAY, PAUSED, NAMING };
@@ -194,6 +148,7 @@ TEST_F(Input, EachKeyWorksInItsModesOncePerPassInTableOrder)
         EXPECT_EQ(score == 0, c.starts) << name << ": expected " << (c.starts ? "a" : "no") << " new game";
         EXPECT_EQ(after, c.after) << name << ": expected " << where_name(c.after) << " after the pass, got "
                                   << where_name(after);
+        EXPECT_EQ(paused, c.after == PAUSED) << name << ": paused after the pass";
         EXPECT_EQ(sound_off.load(), c.sound_switched) << name << ": the sound turned off";
         EXPECT_EQ(take_sounds(), c.sounds) << name << ": the sounds requested";
         EXPECT_EQ(pressed_count, 0) << name << ": the pressed list emptied";
