@@ -73,8 +73,9 @@ void act_in_drain(int symbol)
     }
 }
 
-// One step of rows that act on each press, key_table[first] up to key_table[end]: every press
-// of one of their keys, in the order pressed, acts through the first of them that works now.
+// One step of rows that act on each press, key_table[first] up to but not including
+// key_table[end]: every press of one of their keys, in the order pressed, acts through the first
+// of them that works now.
 void act_on_each_press(int first, int end)
 {
     for (int press = 0; press < pressed_count; ++press) {
@@ -261,7 +262,8 @@ void handle_pressed_keys()
             row.act(row.symbol);
         ++index;
     }
-    // A gem stays taken up only in a game being played.
+    // A gem stays taken up only in a game being played: a pause, the game's end or name entry
+    // puts it down. (A new game puts it down itself, as the game it starts is played.)
     if (key_mode_now() != IN_PLAY)
         put_gem_down();
     pressed_count = 0;
