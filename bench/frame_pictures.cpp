@@ -28,6 +28,7 @@
 #include "SDL.h"
 #include "game/game.h"
 #include "render/render.h"
+#include "shell/keys.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 
@@ -222,7 +223,7 @@ std::vector<SheetLine> make_sheet(int sheet)
     static const char* const game_texts[] = {
         "Score", "Level", "Moves", "Game Over", "Rank", "Name", "Paused", "press p to play on", "Sound off",
         "Enter your name", "mmmmmmmmmmm>", "+12", "+1234", "10.", "12345", "0123456789",
-        "Space: new game   Drag a gem or Enter and an arrow: swap   P: pause   M: sound   F11: full screen   Esc: quit",
+        help_line(),
     };
     const float scales[] = {1.0f, 0.38f, 0.5f, 0.73f, 1.0f, 1.37f, 2.0f};
     std::vector<SheetLine> lines;

@@ -3,8 +3,8 @@
 #include "game/game.h"
 #include "math/picking.h"
 #include "render/render.h"
+#include "shell/keys.h"
 #include "shell/shell.h"
-#include "sound/sound.h"
 
 namespace quarzil {
 
@@ -25,37 +25,7 @@ namespace {
 int drag_start_x = 0;          // window pixels of the last button press, origin top left, y down
 int drag_start_y = 0;
 
-// The game's key commands, applied in this order once per pass.
-struct SoundKey {
-    int symbol;
-    SoundId sound;
-};
-
-constexpr SoundKey sound_keys[] = {
-    {SDLK_F2, SND_BIGDROP},
-    {SDLK_F3, SND_GAMEOVER},
-    {SDLK_F4, SND_ROW},
-    {SDLK_F5, SND_ILLEGAL},
-    {SDLK_F6, SND_ALERT},
-};
-
 constexpr int drag_threshold_squared = drag_threshold * drag_threshold;
-
-// The arrow keys: the direction each moves the cursor, or a taken gem, on the board.
-struct CursorKey {
-    int symbol;
-    int dcol, drow;
-};
-
-constexpr CursorKey cursor_keys[] = {
-    {SDLK_LEFT, -1, 0},
-    {SDLK_RIGHT, 1, 0},
-    {SDLK_UP, 0, -1},
-    {SDLK_DOWN, 0, 1},
-};
-
-// The keys that take up the gem under the cursor and put it down again.
-bool takes_gem(int symbol) { return symbol == SDLK_SPACE || symbol == SDLK_RETURN || symbol == SDLK_KP_ENTER; }
 
 bool on_board(int value) { return value >= 0 && value < board_size; }
 
@@ -90,6 +60,34 @@ bool window_away(int gain, int state)
 }
 
 int on_board_clamped(int value) { return value < 0 ? 0 : value >= board_size ? board_size - 1 : value; }
+
+bool works_now(const KeyRow& row) { return (row.modes & key_mode_now()) != 0; }
+
+// The rows that act in the drain, for a key going down.
+void act_in_drain(int symbol)
+{
+    for (int index = 0; index < key_count; ++index) {
+        const KeyRow& row = key_table[index];
+        if (row.timing == ACT_IN_DRAIN && row.symbol == symbol && works_now(row))
+            row.act(symbol);
+    }
+}
+
+// One step of rows that act on each press, key_table[first] up to but not including
+// key_table[end]: every press of one of their keys, in the order pressed, acts through the first
+// of them that works now.
+void act_on_each_press(int first, int end)
+{
+    for (int press = 0; press < pressed_count; ++press) {
+        for (int index = first; index < end; ++index) {
+            const KeyRow& row = key_table[index];
+            if (row.symbol == pressed_keys[press] && works_now(row)) {
+                row.act(row.symbol);
+                break;
+            }
+        }
+    }
+}
 
 }  // namespace
 
@@ -165,41 +163,42 @@ void mouse_motion(int x, int y)
     queue_swap(col, row, dcol, drow);
 }
 
-void cursor_key(int symbol)
+void take_or_put_gem()
 {
-    if (takes_gem(symbol)) {
-        if (gem_taken) {
-            gem_taken = false;
-        } else if (on_board(hover_col) && on_board(hover_row)) {
-            gem_taken = true;
-            taken_col = hover_col;
-            taken_row = hover_row;
-        }
+    if (gem_taken) {
+        gem_taken = false;
+    } else if (on_board(hover_col) && on_board(hover_row)) {
+        gem_taken = true;
+        taken_col = hover_col;
+        taken_row = hover_row;
+    }
+}
+
+void put_gem_down()
+{
+    gem_taken = false;
+}
+
+void move_cursor(int dcol, int drow)
+{
+    if (gem_taken) {
+        // A taken gem swaps with its neighbour, as a drag from it that way would; towards the
+        // edge nothing is made and the gem stays up.
+        if (!on_board(taken_col + dcol) || !on_board(taken_row + drow))
+            return;
+        queue_swap(taken_col, taken_row, dcol, drow);
+        gem_taken = false;
+        hover_col = taken_col;
+        hover_row = taken_row;
         return;
     }
-    for (const CursorKey& key : cursor_keys) {
-        if (key.symbol != symbol)
-            continue;
-        if (gem_taken) {
-            // A taken gem swaps with its neighbour, as a drag from it that way would; towards
-            // the edge nothing is made and the gem stays up.
-            if (!on_board(taken_col + key.dcol) || !on_board(taken_row + key.drow))
-                return;
-            queue_swap(taken_col, taken_row, key.dcol, key.drow);
-            gem_taken = false;
-            hover_col = taken_col;
-            hover_row = taken_row;
-            return;
-        }
-        // A cursor the pointer left off the board comes back to the nearest square first.
-        if (on_board(hover_col) && on_board(hover_row)) {
-            hover_col = on_board_clamped(hover_col + key.dcol);
-            hover_row = on_board_clamped(hover_row + key.drow);
-        } else {
-            hover_col = on_board_clamped(hover_col);
-            hover_row = on_board_clamped(hover_row);
-        }
-        return;
+    // A cursor the pointer left off the board comes back to the nearest square first.
+    if (on_board(hover_col) && on_board(hover_row)) {
+        hover_col = on_board_clamped(hover_col + dcol);
+        hover_row = on_board_clamped(hover_row + drow);
+    } else {
+        hover_col = on_board_clamped(hover_col);
+        hover_row = on_board_clamped(hover_row);
     }
 }
 
@@ -210,8 +209,7 @@ void handle_events()
         switch (event.type) {
         case SDL_KEYDOWN: {
             const int symbol = event.key.keysym.sym;
-            if (symbol == SDLK_ESCAPE)
-                quit_requested = true;
+            act_in_drain(symbol);
             // A key that name entry takes is only typed: it is no command in the next key pass,
             // so a space or a "p" in a name starts or pauses nothing.
             if (game_mode == MODE_NAME_ENTRY && typed_into_name(symbol))
@@ -250,32 +248,24 @@ void handle_events()
 
 void handle_pressed_keys()
 {
-    // Each command acts at most once per pass and sees the effect of those above it.
-    if (key_pressed(SDLK_F1)) {
-        new_game();
-        gem_taken = false;
+    for (int index = 0; index < key_count;) {
+        const KeyRow& row = key_table[index];
+        if (row.timing == ACT_EACH_PRESS) {
+            int end = index + 1;
+            while (end < key_count && key_table[end].timing == ACT_EACH_PRESS)
+                ++end;
+            act_on_each_press(index, end);
+            index = end;
+            continue;
+        }
+        if (row.timing == ACT_ONCE && key_pressed(row.symbol) && works_now(row))
+            row.act(row.symbol);
+        ++index;
     }
-    for (const SoundKey& key : sound_keys)
-        if (key_pressed(key.symbol))
-            play_sound(key.sound);
-    if (key_pressed(SDLK_F11))
-        toggle_full_screen();
-    // In name entry "m" is typed, and so never reaches this pass.
-    if (key_pressed(SDLK_m) && game_mode != MODE_NAME_ENTRY)
-        set_sound_off(!sound_off.load());
-    if (key_pressed(SDLK_p) && game_mode == MODE_PLAY)
-        paused = !paused;
-    // The keyboard's cursor, in a game being played: every arrow, space and Enter pressed, in
-    // order. Taken before space may start a game below, so that the space that starts one
-    // takes up no gem.
-    if (game_mode == MODE_PLAY && !paused) {
-        for (int index = 0; index < pressed_count; ++index)
-            cursor_key(pressed_keys[index]);
-    } else {
-        gem_taken = false;
-    }
-    if (key_pressed(SDLK_SPACE) && game_mode == MODE_OVER)
-        new_game();
+    // A gem stays taken up only in a game being played: a pause, the game's end or name entry
+    // puts it down. (A new game puts it down itself, as the game it starts is played.)
+    if (key_mode_now() != IN_PLAY)
+        put_gem_down();
     pressed_count = 0;
 }
 

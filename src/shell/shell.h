@@ -198,16 +198,20 @@ void mouse_up();
 // Updates the hovered square and, for an armed drag of 20 pixels or more, queues one swap
 // from the square under the press point towards the drag's main direction.
 void mouse_motion(int x, int y);
-// One key of the keyboard's cursor, in a game being played and not paused. An arrow moves the
-// cursor (the hovered square) one square that way, stopping at the edges, or, while a gem is
-// taken, queues the swap of that gem with its neighbour that way, as a drag would, and puts it
-// down; towards the edge it does nothing. Space and Enter take up the gem under the cursor, or
-// put the taken one down. Other keys do nothing.
-void cursor_key(int symbol);
+// The keyboard's cursor, for a game being played and not paused (the key table's arrows, space
+// and Enter). An arrow moves the cursor (the hovered square) one square by (dcol, drow),
+// stopping at the edges, or, while a gem is taken, queues the swap of that gem with its
+// neighbour that way, as a drag would, and puts it down; towards the edge it does nothing.
+void move_cursor(int dcol, int drow);
+// Takes up the gem under the cursor, or puts the taken one down.
+void take_or_put_gem();
+// Puts a taken gem down, swapping nothing.
+void put_gem_down();
 // Polls SDL until its queue is empty and handles every event.
 void handle_events();
-// Applies the game's key commands from the keys pressed during the previous drain, then
-// empties the pressed list.
+// Applies the game's key commands (the key table's rows that act in the key pass, in its order)
+// from the keys pressed during the previous drain, puts a taken gem down unless a game is being
+// played, then empties the pressed list.
 void handle_pressed_keys();
 
 }  // namespace quarzil

@@ -8,6 +8,7 @@
 
 #include "SDL.h"
 #include "game/game.h"
+#include "shell/keys.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 #include "support/scratch.h"
@@ -67,50 +68,92 @@ TEST_F(Input, PressedListKeepsSixtyFourKeysInOrderAndTheHeldSetEachKeyOnce)
     EXPECT_EQ(held_keys[0], 'b') << "the last entry moves into the freed place";
 }
 
-TEST_F(Input, KeyPassActsOncePerKeyInTableOrder)
+// Where the game is before a key pass: the table screen, a game being played or paused, or
+// name entry.
+enum Where { OVER, PLAY, PAUSED, NAMING };
+
+const char* where_name(Where where)
 {
-    for (int symbol : {SDLK_F6, SDLK_F2, SDLK_F4, SDLK_F3, SDLK_F5, SDLK_F2})
-        key_event(symbol, 1);
-    handle_pressed_keys();
-    EXPECT_EQ(take_sounds(), (std::vector<int>{SND_BIGDROP, SND_GAMEOVER, SND_ROW, SND_ILLEGAL, SND_ALERT}));
-    EXPECT_EQ(pressed_count, 0);
+    static const char* const names[] = {"on the table screen", "in play", "paused", "in name entry"};
+    return names[where];
 }
 
-TEST_F(Input, NewGameWithF1AndPauseInTheSamePass)
+// The key's name in the key table.
+const char* key_name(int symbol)
 {
-    key_event(SDLK_p, 1);
-    key_event(SDLK_F1, 1);
-    handle_pressed_keys();
-    EXPECT_EQ(game_mode, MODE_PLAY);
-    EXPECT_TRUE(paused) << "the pause row sees the game that F1 started";
+    for (int index = 0; index < key_count; ++index)
+        if (key_table[index].symbol == symbol)
+            return key_table[index].name;
+    return "(not in the key table)";
 }
 
-TEST_F(Input, SpaceStartsAGameOnlyWhenTheGameIsOver)
+struct KeyCase {
+    Where where;
+    std::vector<int> keys;     // pressed in one drain, in order
+    bool starts;               // a new game is dealt (the score back to 0)
+    Where after;
+    bool sound_switched;       // the sound turned off
+    std::vector<int> sounds;   // requested, in order
+};
+
+TEST_F(Input, EachKeyWorksInItsModesOncePerPassInTableOrder)
 {
-    struct Case {
-        GameMode mode;
-        bool starts;
+    const int F1 = SDLK_F1, F2 = SDLK_F2, F3 = SDLK_F3, F4 = SDLK_F4, F5 = SDLK_F5, F6 = SDLK_F6;
+    const int p = SDLK_p, m = SDLK_m, space = SDLK_SPACE;
+    const KeyCase cases[] = {
+        // F1 starts a game anywhere; one started while paused starts paused.
+        {OVER, {F1}, true, PLAY, false, {}},
+        {PLAY, {F1}, true, PLAY, false, {}},
+        {PAUSED, {F1}, true, PAUSED, false, {}},
+        {NAMING, {F1}, true, PLAY, false, {}},
+        // Space starts a game only on the table screen.
+        {OVER, {space}, true, PLAY, false, {}},
+        {PLAY, {space}, false, PLAY, false, {}},
+        {PAUSED, {space}, false, PAUSED, false, {}},
+        {NAMING, {space}, false, NAMING, false, {}},
+        // "p" pauses and plays on in a game, once however often pressed.
+        {OVER, {p}, false, OVER, false, {}},
+        {PLAY, {p}, false, PAUSED, false, {}},
+        {PLAY, {p, p}, false, PAUSED, false, {}},
+        {PAUSED, {p}, false, PLAY, false, {}},
+        {NAMING, {p}, false, NAMING, false, {}},
+        // The pause row sees the game that F1 started above it.
+        {OVER, {p, F1}, true, PAUSED, false, {}},
+        // "m" switches the sound anywhere but in name entry, once however often pressed.
+        {OVER, {m}, false, OVER, true, {}},
+        {PLAY, {m, m}, false, PLAY, true, {}},
+        {PAUSED, {m}, false, PAUSED, true, {}},
+        {NAMING, {m}, false, NAMING, false, {}},
+        // The sound keys, anywhere, each once, in table order.
+        {OVER, {F6, F2, F4, F3, F5, F2}, false, OVER, false, {SND_BIGDROP, SND_GAMEOVER, SND_ROW, SND_ILLEGAL, SND_ALERT}},
+        {NAMING, {F3}, false, NAMING, false, {SND_GAMEOVER}},
+        {PAUSED, {F5}, false, PAUSED, false, {SND_ILLEGAL}},
     };
-    for (const Case c : {Case{MODE_OVER, true}, Case{MODE_PLAY, false}, Case{MODE_NAME_ENTRY, false}}) {
-        game_mode = c.mode;
+    const GameMode modes[] = {MODE_OVER, MODE_PLAY, MODE_PLAY, MODE_NAME_ENTRY};
+    for (const KeyCase& c : cases) {
+        std::string name = std::string(where_name(c.where)) + ", keys";
+        for (const int key : c.keys)
+            name += std::string(" ") + key_name(key);
+        game_mode = modes[c.where];
+        paused = c.where == PAUSED;
         score = 5;
-        key_event(SDLK_SPACE, 1);
+        set_sound_off(false);
+        for (const int key : c.keys)
+            key_event(key, 1);
         handle_pressed_keys();
-        EXPECT_EQ(score == 0, c.starts) << "mode " << c.mode;
+        const Where after = game_mode == MODE_OVER ? OVER
+                            : game_mode == MODE_NAME_ENTRY ? NAMING
+                            : paused ? PAUSED
+                                     : PLAY;
+        EXPECT_EQ(score == 0, c.starts) << name << ": expected " << (c.starts ? "a" : "no") << " new game";
+        EXPECT_EQ(after, c.after) << name << ": expected " << where_name(c.after) << " after the pass, got "
+                                  << where_name(after);
+        EXPECT_EQ(paused, c.after == PAUSED) << name << ": paused after the pass";
+        EXPECT_EQ(sound_off.load(), c.sound_switched) << name << ": the sound turned off";
+        EXPECT_EQ(take_sounds(), c.sounds) << name << ": the sounds requested";
+        EXPECT_EQ(pressed_count, 0) << name << ": the pressed list emptied";
     }
-}
-
-TEST_F(Input, PauseOnlyDuringAGame)
-{
-    game_mode = MODE_NAME_ENTRY;
-    key_event(SDLK_p, 1);
-    handle_pressed_keys();
-    EXPECT_FALSE(paused);
-    game_mode = MODE_PLAY;
-    key_event(SDLK_p, 1);
-    key_event(SDLK_p, 1);
-    handle_pressed_keys();
-    EXPECT_TRUE(paused) << "two presses in one pass toggle once";
+    set_sound_off(false);
 }
 
 struct DragCase {

@@ -1,0 +1,141 @@
+// keys_test.cpp -- the key table against the manual page, and the help line made from it
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/keys.h"
+
+namespace quarzil {
+namespace {
+
+std::string read_manual_page()
+{
+    std::ifstream file(QUARZIL_MANUAL_PAGE);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The keys named by the tags of the list in the page's KEYS section, as the key table names
+// them: the arrows, which the page draws as glyphs, by their names, and "F2 to F6" as each key
+// from F2 to F6.
+std::set<std::string> keys_the_page_names(const std::string& page)
+{
+    std::set<std::string> names;
+    std::istringstream lines(page);
+    std::string line;
+    bool in_keys = false;
+    bool tag_next = false;
+    while (std::getline(lines, line)) {
+        if (line.rfind(".SH", 0) == 0) {
+            in_keys = line == ".SH KEYS";
+            continue;
+        }
+        if (!in_keys)
+            continue;
+        if (line == ".TP") {
+            tag_next = true;
+            continue;
+        }
+        if (!tag_next)
+            continue;
+        tag_next = false;
+        // ".B F1", ".BR Enter \", \" space", ".B F2 \fRto\fP F6": the words after the macro,
+        // without font changes, quotes and commas.
+        for (const char* font : {"\\fR", "\\fP", "\\fB", "\\fI"})
+            for (std::size_t at; (at = line.find(font)) != std::string::npos;)
+                line.replace(at, 3, " ");
+        for (char& c : line)
+            if (c == '"' || c == ',')
+                c = ' ';
+        std::istringstream words(line.substr(line.find(' ') + 1));
+        std::vector<std::string> tag;
+        for (std::string word; words >> word;)
+            tag.push_back(word);
+        for (std::size_t index = 0; index < tag.size(); ++index) {
+            const std::string& word = tag[index];
+            if (word == "\\(<-")
+                names.insert("Left");
+            else if (word == "\\(->")
+                names.insert("Right");
+            else if (word == "\\(ua")
+                names.insert("Up");
+            else if (word == "\\(da")
+                names.insert("Down");
+            else if (word == "to" && index > 0 && index + 1 < tag.size() && tag[index - 1][0] == 'F' &&
+                     tag[index + 1][0] == 'F')
+                for (int key = std::stoi(tag[index - 1].substr(1)) + 1; key < std::stoi(tag[index + 1].substr(1)); ++key)
+                    names.insert("F" + std::to_string(key));
+            else
+                names.insert(word);
+        }
+    }
+    return names;
+}
+
+// The key table's keys that the page does not name, in table order, each once.
+std::vector<std::string> keys_missing_from(const std::string& page)
+{
+    const std::set<std::string> named = keys_the_page_names(page);
+    std::vector<std::string> missing;
+    for (int index = 0; index < key_count; ++index) {
+        const std::string name = key_table[index].name;
+        if (!named.count(name) && std::find(missing.begin(), missing.end(), name) == missing.end())
+            missing.push_back(name);
+    }
+    return missing;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << "the page has no \"" << from << "\"";
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string joined(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return "{" + text + "}";
+}
+
+TEST(KeyTable, TheManualPageNamesEveryKey)
+{
+    const std::string page = read_manual_page();
+    ASSERT_NE(page.find(".SH KEYS"), std::string::npos) << "no KEYS section in " << QUARZIL_MANUAL_PAGE;
+
+    struct Case {
+        const char* name;
+        std::string page;
+        std::vector<std::string> missing;
+    };
+    const Case cases[] = {
+        {"the page", page, {}},
+        {"without m", replaced(page, ".TP\n.B m\n", ".TP\n.B M\n"), {"m"}},
+        {"F2 to F5", replaced(page, ".B F2 \\fRto\\fP F6", ".B F2 \\fRto\\fP F5"), {"F6"}},
+        {"an arrow short", replaced(page, ".B \\(<- \\(-> \\(ua \\(da", ".B \\(<- \\(-> \\(ua"), {"Down"}},
+        {"Escape in the text alone", replaced(page, ".TP\n.B Escape\n", ".PP\nEscape\n"), {"Escape"}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::string> missing = keys_missing_from(c.page);
+        EXPECT_EQ(missing, c.missing) << c.name << ": expected " << joined(c.missing) << " missing, got "
+                                      << joined(missing);
+    }
+}
+
+TEST(KeyTable, TheHelpLineListsItsKeysInPlaceOrder)
+{
+    EXPECT_STREQ(help_line(), "Space: new game   Drag a gem or Enter and an arrow: swap   P: pause   M: sound   "
+                              "F11: full screen   Esc: quit");
+}
+
+}  // namespace
+}  // namespace quarzil
