@@ -49,13 +49,10 @@ void set_view(int width, int height)
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (view.width < view.height) {
-        const float ratio = static_cast<float>(view.height) / static_cast<float>(view.width);
-        glFrustum(-1.0, 1.0, -ratio, ratio, near_plane, far_plane);
-    } else {
-        const float ratio = static_cast<float>(view.width) / static_cast<float>(view.height);
-        glFrustum(-ratio, ratio, -1.0, 1.0, near_plane, far_plane);
-    }
+    // The view is never narrower than it is tall (a narrower window is letterboxed), so the
+    // scene's height is fixed and its width follows the view's shape.
+    const float ratio = static_cast<float>(view.width) / static_cast<float>(view.height);
+    glFrustum(-ratio, ratio, -1.0, 1.0, near_plane, far_plane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -camera_distance);
