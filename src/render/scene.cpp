@@ -22,11 +22,18 @@ namespace {
 constexpr float light_grey[4] = {0.75f, 0.75f, 0.75f, 1.0f};
 constexpr float light_grey_70[4] = {0.7f, 0.7f, 0.7f, 1.0f};
 
-// Directional lights (w = 0), set every frame under the camera.
-constexpr float light_positions[3][4] = {
-    {-2.0f, 4.0f, 4.0f, 0.0f},
-    {22.0f, 2.0f, 4.0f, 0.0f},
-    {0.0f, 0.0f, 4.0f, 0.0f},   // light 2: the hover highlight, enabled around one gem
+// The three lights, directional (w = 0) and placed every frame under the camera; their ambient
+// colours keep OpenGL's default, black. Light 2, the hover highlight, is enabled around one gem.
+struct SceneLight {
+    GLenum light;
+    const float* specular;
+    const float* diffuse;
+    float position[4];
+};
+constexpr SceneLight scene_lights[] = {
+    {GL_LIGHT0, colour_white, light_grey, {-2.0f, 4.0f, 4.0f, 0.0f}},
+    {GL_LIGHT1, light_grey_70, light_grey, {22.0f, 2.0f, 4.0f, 0.0f}},
+    {GL_LIGHT2, colour_white, light_grey, {0.0f, 0.0f, 4.0f, 0.0f}},
 };
 
 constexpr float vanish_depth = 50.0f;      // how far towards the viewer a vanishing gem flies
@@ -38,13 +45,12 @@ constexpr float taken_lift = 4.0f;         // a gem the keyboard took up stands 
 
 void place_lights()
 {
-    glLightfv(GL_LIGHT0, GL_POSITION, light_positions[0]);
-    glLightfv(GL_LIGHT1, GL_POSITION, light_positions[1]);
-    glLightfv(GL_LIGHT2, GL_POSITION, light_positions[2]);
+    for (const SceneLight& light : scene_lights)
+        glLightfv(light.light, GL_POSITION, light.position);
 }
 
-// pointer_lit: the gem under the pointer, and the one the keyboard took up, are lit and the
-// latter lifted (while a game is played).
+// pointer_lit: the gem under the pointer and the one the keyboard took up are lit, and the
+// latter lifted, as while a game is played.
 void draw_board(bool pointer_lit)
 {
     glPushMatrix();
@@ -109,12 +115,10 @@ void init_scene()
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, colour_white);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, light_grey);
-    glLightfv(GL_LIGHT1, GL_SPECULAR, light_grey_70);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, light_grey);
-    glLightfv(GL_LIGHT2, GL_SPECULAR, colour_white);
-    glLightfv(GL_LIGHT2, GL_DIFFUSE, light_grey);
+    for (const SceneLight& light : scene_lights) {
+        glLightfv(light.light, GL_SPECULAR, light.specular);
+        glLightfv(light.light, GL_DIFFUSE, light.diffuse);
+    }
     glEnable(GL_DEPTH_TEST);
     glShadeModel(GL_FLAT);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

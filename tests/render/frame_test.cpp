@@ -1,4 +1,4 @@
-// frame_test.cpp -- the view and the frame: what is drawn, where, in which colour and state
+// frame_test.cpp -- the frame: what is drawn, where, in which colour and light, over and under what
 #include <gtest/gtest.h>
 
 #include <algorithm>
