@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "game/game.h"
 #include "math/picking.h"
