@@ -5,3 +5,4 @@
 #include "render/font.h"
 #include "render/gems.h"
 #include "render/scene.h"
+#include "render/view.h"

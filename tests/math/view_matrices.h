@@ -36,14 +36,13 @@ inline Matrix4 frustum(double left, double right, double bottom, double top, dou
     return m;
 }
 
-// Projection × modelview of a window: the view's frustum (the longer side's ratio computed in
-// single precision), then the scene moved 40 units away from the camera.
+// Projection × modelview of a view width × height pixels, never taller than wide: the frustum
+// one unit high and as wide as the view's ratio (computed in single precision), then the scene
+// moved 40 units away from the camera.
 inline Matrix4 view_product(int width, int height)
 {
-    const double ratio = width < height ? static_cast<float>(height) / static_cast<float>(width)
-                                        : static_cast<float>(width) / static_cast<float>(height);
-    const Matrix4 projection = width < height ? frustum(-1.0, 1.0, -ratio, ratio, 5.0, 60.0)
-                                              : frustum(-ratio, ratio, -1.0, 1.0, 5.0, 60.0);
+    const double ratio = static_cast<float>(width) / static_cast<float>(height);
+    const Matrix4 projection = frustum(-ratio, ratio, -1.0, 1.0, 5.0, 60.0);
     Matrix4 product;
     matrix_multiply(product, projection, translation(0.0f, 0.0f, -40.0f));
     return product;

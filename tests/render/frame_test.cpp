@@ -1,4 +1,4 @@
-// frame_test.cpp -- the view and the frame: what is drawn, where, in which colour and state
+// frame_test.cpp -- the frame: what is drawn, where, in which colour and light, over and under what
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "game/game.h"
-#include "math/picking.h"
 #include "lighting.h"
 #include "recording_gl.h"
 #include "render/render.h"
@@ -49,78 +48,6 @@ std::string point_text(const test::Point& p)
     char text[64];
     std::snprintf(text, sizeof text, "(%g, %g, %g)", p[0], p[1], p[2]);
     return text;
-}
-
-// ---------------------------------------------------------------------------
-// The view
-
-TEST(SetView, ProjectsTheWindowPlacesTheCameraAndRecomputesPicking)
-{
-    struct Case {
-        int width, height;
-        int viewport_y, viewport_width, viewport_height;
-        float x_scale, y_scale;   // 2 × near / (right - left) and / (top - bottom) of the frustum
-        struct Pick {
-            int x, y, col, row;
-        };
-        std::vector<Pick> picks;   // window pixels and the squares under them
-    };
-    const Case cases[] = {
-        // (-4/3, 4/3, -1, 1, 5, 60)
-        {800, 600, 0, 800, 600, 3.75f, 5.0f, {{400, 300, 2, 4}, {0, 0, -4, -1}}},
-        // Wider: (-2, 2, -1, 1, 5, 60), more to see at the sides.
-        {1200, 600, 0, 1200, 600, 2.5f, 5.0f, {{600, 300, 2, 4}, {200, 0, -4, -1}}},
-        // Narrower than 4:3: the whole 4:3 scene across the width, centred, 175 pixels of black
-        // above and below: (-4/3, 4/3, -1, 1, 5, 60). The view's corner is a corner of the scene.
-        {600, 800, 175, 600, 450, 3.75f, 5.0f, {{300, 400, 2, 4}, {0, 175, -4, -1}, {0, 0, -4, -5}}},
-        {600, 600, 75, 600, 450, 3.75f, 5.0f, {{300, 300, 2, 4}, {599, 524, 8, 8}}},
-        // 300 × 1050: 225 rows would leave margins of 412 and 413; 224 evens them.
-        {300, 1050, 413, 300, 224, 10.0f / (2 * 300.0f / 224), 5.0f, {{150, 525, 2, 4}}},
-        // A window of no size is viewed as one pixel.
-        {0, 0, 0, 1, 1, 5.0f, 5.0f, {{0, 0, -3, -1}}},
-    };
-    recording::reset();
-    build_gem_lists();
-    const std::size_t lists = recording::recording.lists.size();
-    for (const Case& c : cases) {
-        test::video_modes.clear();
-        set_view(c.width, c.height);
-        const recording::Recording& r = recording::recording;
-        const std::string window = std::to_string(c.width) + " x " + std::to_string(c.height);
-        ASSERT_TRUE(r.errors.empty()) << window << ": " << r.errors.front();
-        ASSERT_EQ(1u, test::video_modes.size()) << window << ": the video mode is set again";
-        const int set_width = std::max(c.width, 1), set_height = std::max(c.height, 1);
-        EXPECT_EQ(std::make_pair(set_width, set_height), test::video_modes[0]) << window;
-        EXPECT_EQ(set_width, window_width) << window;
-        EXPECT_EQ(set_height, window_height) << window;
-        const GLint viewport[4] = {0, c.viewport_y, c.viewport_width, c.viewport_height};
-        EXPECT_TRUE(std::equal(viewport, viewport + 4, r.viewport))
-            << window << ": viewport " << r.viewport[0] << ", " << r.viewport[1] << ", " << r.viewport[2] << ", "
-            << r.viewport[3];
-
-        // Near plane 5, far plane 60, centred.
-        const float projection[16] = {c.x_scale, 0, 0, 0, 0, c.y_scale, 0, 0,
-                                      0, 0, -65.0f / 55, -1, 0, 0, -600.0f / 55, 0};
-        for (int i = 0; i < 16; ++i)
-            EXPECT_NEAR(projection[i], r.state.projection[i], 1e-5) << window << ": projection element " << i;
-        EXPECT_EQ(recording::translation(0, 0, -40), r.state.modelview) << window << ": the camera 40 units back";
-        EXPECT_EQ(static_cast<GLenum>(GL_MODELVIEW), r.matrix_mode) << window << ": left at the model-view matrix";
-
-        for (const auto& pick : c.picks) {
-            int col = 99, row = 99;
-            pick_cell(col, row, pick.x, pick.y);
-            EXPECT_EQ(pick.col, col) << window << ", pixel (" << pick.x << ", " << pick.y << ")";
-            EXPECT_EQ(pick.row, row) << window << ", pixel (" << pick.x << ", " << pick.y << ")";
-        }
-        EXPECT_EQ(lists, r.lists.size()) << window << ": no list is built again";
-        EXPECT_TRUE(r.textures.empty()) << window << ": no texture is made";
-    }
-
-    // The picking matrix of the 800 x 600 window, read back from the matrices set.
-    set_view(800, 600);
-    const float expected[16] = {0.26667f, 0, 0, 0, 0, 0.2f, 0, 0, 0, 0, -26.88165f, -0.84615f, 0, 0, 30.76923f, 1.0f};
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(expected[i], pick_matrix.m[i], 5e-5) << "picking matrix element " << i;
 }
 
 TEST(InitScene, StartsTheWindowBlack)
@@ -251,7 +178,7 @@ void expect_text_at(const DrawnText* text, Anchor anchor, float x, float y, floa
         << what << ": expected colour " << colour_text(colour) << ", got " << colour_text(text->colour);
 }
 
-TEST_F(Frame, ClearsFirstSetsTheLightsUnderTheCameraAndPresentsTheWholeFrame)
+TEST_F(Frame, ClearsFirstAndPresentsTheWholeFrame)
 {
     for (const GameMode mode : {MODE_PLAY, MODE_OVER, MODE_NAME_ENTRY}) {
         game_mode = mode;
@@ -262,12 +189,6 @@ TEST_F(Frame, ClearsFirstSetsTheLightsUnderTheCameraAndPresentsTheWholeFrame)
         EXPECT_EQ(static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT), r.clears[0].mask) << what;
         EXPECT_EQ(0u, r.clears[0].draws_before) << what << ": cleared before anything is drawn";
         EXPECT_EQ(std::vector<std::size_t>{r.draws.size()}, test::swaps) << what << ": presented once, after the last draw";
-
-        // Directional lights: the camera's move leaves their directions as given.
-        const float positions[3][4] = {{-2, 4, 4, 0}, {22, 2, 4, 0}, {0, 0, 4, 0}};
-        for (int light = 0; light < 3; ++light)
-            EXPECT_TRUE(same_colour(positions[light], r.lights[light].position))
-                << what << ": light " << light << " at " << colour_text(r.lights[light].position);
 
         // What every frame leaves for the next.
         EXPECT_FALSE(r.state.is_enabled(GL_BLEND)) << what;
@@ -549,6 +470,48 @@ TEST_F(Frame, LightsTheGemsFromTwoSidesAndAddsTheTextOnTop)
     const DrawnGem* const hovered = gem_at(1.76f * 3 - 3.16f, 6.16f - 1.76f * 2, 0.0f);
     ASSERT_NE(hovered, nullptr);
     expect_light(*hovered, 2, 1.0);
+}
+
+// Where the light comes from, as a blue gem shows it, whose red and green show the highlights:
+// the colour of a face by the way it is turned (in the eye's frame, x to the right, y up, z
+// towards the viewer), alike on every square; the hovered gem is lit from the front as well.
+TEST_F(Frame, LightFallsFromTheUpperLeftAndFromTheRight)
+{
+    const double front = 1 / std::sqrt(30.0), right = 1 / std::sqrt(13.0);
+    const struct {
+        const char* what;
+        test::Direction normal;
+        test::Colour resting, hovered;
+    } faces[] = {
+        {"turned left", {-1, 0, 0}, {0.09, 0.09, 0.45}, {0.09, 0.09, 0.45}},
+        {"turned right", {1, 0, 0}, {0.187, 0.187, 0.93498}, {0.187, 0.187, 0.93498}},
+        {"turned up", {0, 1, 0}, {0.15336, 0.15336, 0.76682}, {0.15336, 0.15336, 0.76682}},
+        {"turned down", {0, -1, 0}, {0.04, 0.04, 0.2}, {0.04, 0.04, 0.2}},
+        {"turned away", {0, 0, -1}, {0.04, 0.04, 0.2}, {0.04, 0.04, 0.2}},
+        {"turned to the viewer", {0, 0, 1}, {0.27005, 0.27005, 0.93695}, {1, 1, 1}},
+        {"turned up and left, towards the viewer", {-front, 2 * front, 5 * front}, {1, 1, 1}, {1, 1, 1}},
+        {"turned right, towards the viewer", {3 * right, 0, 2 * right}, {0.42379, 0.42379, 1}, {0.507, 0.507, 1}},
+    };
+    ASSERT_EQ(0, cell(0, 0).kind);
+    ASSERT_EQ(0, cell(7, 7).kind);
+    for (const bool hovered : {false, true}) {
+        for (const int square : {0, 7}) {
+            hover_col = hover_row = hovered ? square : -1;
+            draw();
+            const DrawnGem* gem = gem_at(static_cast<float>(square_centre_x(square)),
+                                         static_cast<float>(square_centre_y(square)), 0.0f);
+            ASSERT_NE(gem, nullptr);
+            const test::Direction at = {gem->modelview[12], gem->modelview[13], gem->modelview[14]};
+            for (const auto& face : faces) {
+                const test::Colour expected = hovered ? face.hovered : face.resting;
+                const test::Colour got = test::lit_colour(recording::recording, gem->state, gem->state.front, face.normal, at);
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(expected[c], got[c], 1e-4)
+                        << (hovered ? "the hovered gem" : "a gem") << " on square (" << square << ", " << square
+                        << "), " << face.what << ": expected " << lit_text(expected) << ", got " << lit_text(got);
+            }
+        }
+    }
 }
 
 TEST_F(Frame, ScoreLabelsSinkAndDimAsTheyFade)

@@ -1,0 +1,281 @@
+// screens.cpp -- the words and numbers of each screen, and the dark panel the table stands on
+#include "render/screens.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <GL/gl.h>
+
+#include "game/game.h"
+#include "render/font.h"
+#include "render/gems.h"
+#include "render/view.h"
+#include "shell/keys.h"
+#include "shell/shell.h"
+
+namespace quarzil {
+
+namespace {
+
+constexpr float text_grey[4] = {0.75f, 0.75f, 0.75f, 1.0f};
+constexpr float panel_black[4] = {0.0f, 0.0f, 0.0f, 0.5f};   // translucent game-over panel
+
+constexpr double panel_z = 8.0;   // the plane of the score panel, the table and its panel
+
+// The score panel: three rows of a label and its number, from the top.
+constexpr float score_panel_top = 5.0f;        // y of the first row ("Score")
+constexpr float panel_row = 1.05f;             // spacing of the rows
+constexpr float score_numbers_right = -3.7f;   // the numbers end here
+constexpr float score_labels_left = -8.0f;     // the labels start here
+constexpr float chain_label_x = 2.15f;         // the chain's "+n": centred this far right of the
+                                               // "Moves" label, one row below it
+constexpr float game_over_drop = 3.675f;       // "Game Over" stands this far below "Moves"
+
+// The dark translucent panel over the board while no game is played: its edges.
+constexpr float game_over_left = -3.5f;
+constexpr float game_over_right = 8.2f;
+constexpr float game_over_top = 5.7f;
+constexpr float game_over_bottom = -5.7f;
+
+// The high-score table on that panel: a header and ten rows of rank, name, score and level.
+constexpr float table_rank_x = -2.0f;          // the ranks are centred here
+constexpr float table_header_y = 4.2f;
+constexpr float name_column_step = 1.3f;       // names start this far right of the ranks
+constexpr float score_column_step = 5.0f;      // scores are centred this far right of the names
+constexpr float level_column_step = 2.5f;      // levels are centred this far right of the scores
+constexpr float table_row_step = 0.9f;         // spacing of the table's rows
+
+// Name, cursor and terminating zero of a table row as displayed.
+constexpr int display_name_capacity = name_capacity + 1;
+// The name being typed, with its cursor, keeps this far clear of its row's score.
+constexpr float name_score_gap = 0.15f;
+
+// While paused the board is hidden; the word and its hint stand where it was. Text on the
+// panel's plane lies 32 units from the eye, the board 40, so the board's centre is seen at
+// x = board_shift × 32 / 40 there.
+constexpr float paused_x = static_cast<float>(board_shift * (camera_distance - panel_z) / camera_distance);
+constexpr float paused_word_y = 0.45f;
+constexpr float paused_hint_y = -0.6f;
+
+// What to do (the keys' help line), on one line below the table while no game is played; in name
+// entry the prompt stands there instead. Centred on the view axis, in text scaled down to fit
+// across a 4:3 view.
+constexpr char name_prompt[] = "Enter your name";
+constexpr float help_line_y = -5.95f;
+constexpr float help_line_scale = 0.38f;
+
+// "Sound off", small, above the score panel while the player has the sound turned off.
+constexpr float sound_mark_x = -8.0f;
+constexpr float sound_mark_y = 5.95f;
+constexpr float sound_mark_scale = 0.5f;
+
+void set_text_colour(const float colour[4])
+{
+    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
+}
+
+// The panel darkens what lies under it. It is drawn without the depth test, which changes
+// nothing on screen and spares a software renderer the depth buffer's reads and writes over a
+// third of the window: it would pass the test everywhere, since the only things drawn before it
+// that write depth are swapping gems, never nearer than z = 3; and its depth would stop
+// nothing drawn after it, since the table's text ignores depth and the ornament, the only
+// thing tested, lies wholly in front of its plane (z > 8.05 at any angle).
+// Its colour is black wherever it is lit (lights 0 and 1 are off, and its ambient colour is
+// black), so the source term of the usual (source alpha, one minus source alpha) blend is zero:
+// blending with (zero, one minus source alpha) gives the same colours, and a software renderer
+// skips the source term's arithmetic. Only the alpha channel differs, which nothing shows or reads.
+void draw_game_over_panel()
+{
+    glEnable(GL_BLEND);
+    set_text_colour(panel_black);
+    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
+    glDisable(GL_DEPTH_TEST);
+    glBegin(GL_QUADS);
+    glVertex3f(game_over_left, game_over_top, panel_z);
+    glVertex3f(game_over_left, game_over_bottom, panel_z);
+    glVertex3f(game_over_right, game_over_bottom, panel_z);
+    glVertex3f(game_over_right, game_over_top, panel_z);
+    glEnd();
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glBlendFunc(GL_ONE, GL_ONE);
+}
+
+// The width name entry leaves the typed name and its cursor: from the name column to a little
+// short of the row's score, which is centred score_column_step to the right of it.
+float name_room(int row_score)
+{
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%d", row_score);
+    return score_column_step - text_width(digits) / 2 - name_score_gap;
+}
+
+// name_entry: the player's row shows the name being typed, with its cursor.
+void draw_table(bool name_entry)
+{
+    glPushMatrix();
+    glTranslatef(table_rank_x, table_header_y, panel_z);
+    set_text_colour(text_grey);
+    glPushMatrix();
+    write_text(ALIGN_CENTRE, "Rank");
+    glTranslatef(name_column_step, 0.0f, 0.0f);
+    write_text(ALIGN_LEFT, "Name");
+    glTranslatef(score_column_step, 0.0f, 0.0f);
+    write_text(ALIGN_CENTRE, "Score");
+    glTranslatef(level_column_step, 0.0f, 0.0f);
+    write_text(ALIGN_CENTRE, "Level");
+    glPopMatrix();
+
+    glTranslatef(0.0f, -table_row_step, 0.0f);
+    for (int k = 0; k < table_shown; ++k) {
+        const int index = table_top + k;
+        if (index < 0 || index >= table_rows)
+            break;
+        const ScoreEntry& entry = score_table[index];
+        char name[display_name_capacity];
+        std::memcpy(name, entry.name, name_capacity);
+        name[name_capacity - 1] = '\0';
+        const bool own_row = index == table_row;
+        if (own_row) {
+            set_text_colour(colour_red);
+            if (name_entry)
+                std::strcat(name, ">");
+        }
+        glPushMatrix();
+        write_text(ALIGN_CENTRE, "%d.", index + 1);
+        glTranslatef(name_column_step, 0.0f, 0.0f);
+        // A long name being typed is narrowed until its cursor stays clear of the score.
+        const bool typed = own_row && name_entry;
+        const float room = typed ? name_room(entry.score) : 0.0f;
+        const float width = typed ? text_width(name) : 0.0f;
+        const bool narrowed = typed && width > room;
+        if (narrowed) {
+            glPushMatrix();
+            glScalef(room / width, 1.0f, 1.0f);
+        }
+        write_text(ALIGN_LEFT, "%s", name);
+        if (narrowed)
+            glPopMatrix();
+        glTranslatef(score_column_step, 0.0f, 0.0f);
+        write_text(ALIGN_CENTRE, "%d", entry.score);
+        glTranslatef(level_column_step, 0.0f, 0.0f);
+        write_text(ALIGN_CENTRE, "%d", entry.level);
+        glPopMatrix();
+        glTranslatef(0.0f, -table_row_step, 0.0f);
+        if (own_row)
+            set_text_colour(text_grey);
+    }
+    glPopMatrix();
+}
+
+// The help line on the start screen, or the prompt for a name while one is typed.
+void draw_help_line(bool name_entry)
+{
+    glPushMatrix();
+    glTranslatef(0.0f, help_line_y, panel_z);
+    glScalef(help_line_scale, help_line_scale, 1.0f);
+    if (name_entry) {
+        set_text_colour(colour_red);
+        write_text(ALIGN_CENTRE, "%s", name_prompt);
+    } else {
+        set_text_colour(text_grey);
+        write_text(ALIGN_CENTRE, "%s", help_line());
+    }
+    glPopMatrix();
+}
+
+}  // namespace
+
+Screen current_screen()
+{
+    switch (game_mode) {
+    case MODE_PLAY:
+        return paused ? SCREEN_PAUSED : SCREEN_PLAY;
+    case MODE_NAME_ENTRY:
+        return SCREEN_NAME_ENTRY;
+    default:
+        return SCREEN_TABLE;
+    }
+}
+
+void draw_popups()
+{
+    for (const Popup& popup : popups) {
+        if (popup.alpha == 0.0f)
+            continue;
+        const float grey[4] = {popup.alpha, popup.alpha, popup.alpha, 1.0f};
+        set_text_colour(grey);
+        glPushMatrix();
+        glTranslatef(popup.x, popup.y - (1.0f - popup.alpha), popup.z);
+        write_text(ALIGN_CENTRE, "+%d", popup.value);
+        glPopMatrix();
+    }
+}
+
+void draw_score_panel(Screen screen)
+{
+    set_text_colour(colour_red);
+    glPushMatrix();
+    glTranslatef(score_numbers_right, score_panel_top, panel_z);
+    write_text(ALIGN_RIGHT, "%d", score);
+    glTranslatef(0.0f, -panel_row, 0.0f);
+    write_text(ALIGN_RIGHT, "%d", level);
+    glTranslatef(0.0f, -panel_row, 0.0f);
+    write_text(ALIGN_RIGHT, "%d", move_count);
+    glPopMatrix();
+
+    glPushMatrix();
+    glTranslatef(score_labels_left, score_panel_top, panel_z);
+    write_text(ALIGN_LEFT, "Score");
+    glTranslatef(0.0f, -panel_row, 0.0f);
+    write_text(ALIGN_LEFT, "Level");
+    glTranslatef(0.0f, -panel_row, 0.0f);
+    write_text(ALIGN_LEFT, "Moves");
+    if (game_on(screen)) {
+        if (chain_alpha > 0.0f) {
+            set_grey_material(chain_alpha);
+            glTranslatef(chain_label_x, -panel_row, 0.0f);
+            write_text(ALIGN_CENTRE, "+%d", chain_points);
+        }
+    } else {
+        glTranslatef(0.0f, -game_over_drop, 0.0f);
+        write_text(ALIGN_LEFT, "Game Over");
+    }
+    glPopMatrix();
+}
+
+void draw_paused_screen()
+{
+    glPushMatrix();
+    glTranslatef(paused_x, paused_word_y, panel_z);
+    set_text_colour(colour_red);
+    write_text(ALIGN_CENTRE, "Paused");
+    glTranslatef(0.0f, paused_hint_y - paused_word_y, 0.0f);
+    set_text_colour(text_grey);
+    write_text(ALIGN_CENTRE, "press p to play on");
+    glPopMatrix();
+}
+
+void draw_sound_mark()
+{
+    glPushMatrix();
+    glTranslatef(sound_mark_x, sound_mark_y, panel_z);
+    glScalef(sound_mark_scale, sound_mark_scale, 1.0f);
+    set_text_colour(text_grey);
+    write_text(ALIGN_LEFT, "Sound off");
+    glPopMatrix();
+}
+
+void draw_table_screen(Screen screen)
+{
+    draw_game_over_panel();
+    begin_text();
+    draw_table(screen == SCREEN_NAME_ENTRY);
+    draw_help_line(screen == SCREEN_NAME_ENTRY);
+    end_text();
+}
+
+}  // namespace quarzil
