@@ -2,20 +2,17 @@
 // rows this run earned
 #pragma once
 
-#include "game/game.h"
+#include "storage/score_rows.h"
 
 namespace quarzil {
 
-// Whether two tables hold the same rows (names compared up to their terminating zero).
-bool same_rows(const ScoreEntry (&a)[table_rows], const ScoreEntry (&b)[table_rows]);
-
 // The rows that another copy wrote and the rows this run earned, in one table: merged is on_disk
-// with every row of ours whose earned flag is set inserted in table order by the table's own rule
-// (below every equal score, the last row dropping out). moved_to[r] receives the row where an
-// earned row r of ours ended up, or table_rows when it did not make the merged table; for rows
-// not earned it receives r.
+// with every row of ours whose earned flag is set inserted in table order at the row place gives
+// for its score (the last row dropping out). moved_to[r] receives the row where an earned row r
+// of ours ended up, or table_rows when it did not make the merged table; for rows not earned it
+// receives r.
 void merge_tables(ScoreEntry (&merged)[table_rows], int (&moved_to)[table_rows],
                   const ScoreEntry (&on_disk)[table_rows], const ScoreEntry (&ours)[table_rows],
-                  const bool (&earned)[table_rows]);
+                  const bool (&earned)[table_rows], TablePlace place);
 
 }  // namespace quarzil

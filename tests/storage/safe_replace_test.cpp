@@ -1,6 +1,6 @@
 // safe_replace_test.cpp -- a file replaced without scores: by a rename that keeps its mode,
 // under a lock that another holder can keep only so long, and never what cannot be replaced
-#include "game/safe_replace.h"
+#include "storage/safe_replace.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "scores_support.h"
+#include "game/scores_support.h"
 #include "support/scratch.h"
 
 namespace quarzil {
@@ -95,6 +95,19 @@ TEST(SafeReplace, RefusesWhatIsNoRegularFile)
     FileFailure failure{"", 0};
     EXPECT_TRUE(find_replaceable(target, exists, (folder / "new").c_str(), failure)) << "a file yet to be made";
     EXPECT_FALSE(exists);
+}
+
+TEST(SafeReplace, ALockFileThatIsANamedPipeLocksWithoutWaiting)
+{
+    const ScratchFolder folder("quarzil_replace");
+    const std::string target = folder / "file";
+    ASSERT_EQ(mkfifo((target + ".lock").c_str(), 0600), 0);
+    // In a child killed after ten seconds: an open that waits for the pipe's writer never returns.
+    const test::ChildResult child = test::run_in_child([&] {
+        const FileLock lock(target.c_str(), folder.path().c_str(), 50);
+        return lock.held();
+    });
+    EXPECT_EQ(child.status, 0) << "expected the lock held at once, got " << test::describe_status(child.status);
 }
 
 }  // namespace

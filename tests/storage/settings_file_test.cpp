@@ -1,4 +1,4 @@
-// settings_test.cpp -- the player's settings file read, clamped and written again
+// settings_file_test.cpp -- the player's settings file read, clamped and written again
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/shell.h"
+#include "storage/settings_file.h"
 #include "support/scratch.h"
 
 namespace quarzil {
