@@ -27,9 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::read_file;
 using testing_support::write_file;
-using test::describe;
 using test::describe_status;
-using test::make_entry;
 using test::names_in;
 using test::run_in_child;
 
