@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "storage/score_rows.h"
+
 namespace quarzil {
 
 // ---------------------------------------------------------------------------
@@ -179,16 +181,9 @@ void new_game();
 // ---------------------------------------------------------------------------
 // High-score table and name entry (high_scores.cpp)
 
-constexpr int table_rows = 100;            // rows of the high-score table
+// ScoreEntry, table_rows, name_capacity and insert_row are the score file's rows (storage/score_rows.h).
 constexpr int table_shown = 10;            // rows shown at once
-constexpr int name_capacity = 12;          // bytes of a name, terminator included
 constexpr int path_capacity = 256;         // bytes of the score file's path, terminator included
-
-struct ScoreEntry {
-    char name[name_capacity];   // at most 11 characters; empty for a free row
-    int score;
-    int level;
-};
 
 extern ScoreEntry score_table[table_rows];   // best first; a free row is all zero
 extern int table_row;       // row of the game just finished, 100 when it missed, -1 for none
@@ -209,8 +204,6 @@ void save_scores();
 // Where a score goes in table: below every row whose score is at least as high, counting from
 // the bottom; table_rows when it does not make the table.
 int table_place(const ScoreEntry (&table)[table_rows], int score_value);
-// Moves rows place..98 of table down by one (row 99 drops out) and puts entry at place (0..99).
-void insert_row(ScoreEntry (&table)[table_rows], int place, const ScoreEntry& entry);
 // Ends the game: places the score in the table and enters name entry when it qualifies.
 void end_game();
 // Edits the name of row table_row by one key (backspace, Enter or a character to append).

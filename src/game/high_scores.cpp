@@ -3,10 +3,11 @@
 
 #include <algorithm>
 #include <iterator>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "game/score_file.h"
+#include "storage/score_file.h"
 
 namespace quarzil {
 
@@ -71,7 +72,7 @@ void save_scores()
     // Without a path the table lives for this run only, as it was read: there is nothing to say.
     if (path[0] == '\0') return;
     int moved_to[table_rows];
-    const SaveOutcome outcome = save_score_file(path, score_table, row_earned, moved_to);
+    const SaveOutcome outcome = save_score_file(path, score_table, row_earned, moved_to, table_place);
     if (outcome == SAVE_FAILED) return;   // the rows stay earned, for the next save to try again
     // After a merge the table shows every copy's rows. The finished game's row stays the
     // highlighted one, at its new place, shown sixth from the top as when it was entered; when
@@ -93,12 +94,6 @@ int table_place(const ScoreEntry (&table)[table_rows], int score_value)
             return row + 1;
     }
     return 0;
-}
-
-void insert_row(ScoreEntry (&table)[table_rows], int place, const ScoreEntry& entry)
-{
-    std::memmove(&table[place + 1], &table[place], sizeof(ScoreEntry) * (table_rows - 1 - place));
-    table[place] = entry;
 }
 
 void end_game()

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/files.h"
+#include "storage/files.h"
 
 namespace quarzil {
 

@@ -6,6 +6,8 @@
 #include <csignal>
 #include <sys/time.h>
 
+#include "storage/settings_file.h"
+
 struct SDL_Surface;
 
 namespace quarzil {
@@ -14,8 +16,8 @@ namespace quarzil {
 // The loop (loop.cpp)
 
 constexpr int tick_microseconds = 20000;   // one game step, 50 per second
-constexpr int start_width = 800;           // window size at start-up (pixels)
-constexpr int start_height = 600;
+constexpr int start_width = default_settings.window_width;   // window size at start-up (pixels)
+constexpr int start_height = default_settings.window_height;
 
 extern std::atomic<int> pending_ticks;   // timer expiries not yet taken by the loop
 extern bool paused;                      // ticks are taken but not run
@@ -123,43 +125,8 @@ void toggle_full_screen();
 SDL_Surface* set_video_mode(int width, int height);
 
 // ---------------------------------------------------------------------------
-// The player's settings (settings.cpp)
-
-// What the next start finds again.
-struct Settings {
-    int window_width;    // the window's size when not full screen (pixels)
-    int window_height;
-    bool full_screen;
-    bool sound_off;
-
-    bool operator==(const Settings&) const = default;
-};
-
-constexpr Settings default_settings = {start_width, start_height, false, false};
-constexpr int smallest_window_width = 320;    // a remembered window is at least this size
-constexpr int smallest_window_height = 240;
-constexpr int largest_window_side = 16384;    // and at most this, where the screen's is unknown
-constexpr int settings_line_capacity = 80;    // longer lines are none of ours
-constexpr int settings_text_capacity = 128;   // the four lines as written
-
-// Reads the text of a settings file: lines of key=value, blanks around either ignored,
-// "window_width" and "window_height" in pixels, "full_screen" yes or no, "sound" on or off.
-// Unknown keys, lines without "=", values of the wrong kind and over-long lines are ignored;
-// whatever the text does not give keeps its default. Sizes are clamped to the smallest window
-// and to widest × tallest.
-Settings parse_settings(const char* text, long length, int widest, int tallest);
-// Writes the four lines of settings into text; returns their length.
-int format_settings(char (&text)[settings_text_capacity], const Settings& settings);
-// "$XDG_CONFIG_HOME/quarzil/settings", or "$HOME/.config/quarzil/settings" when that variable is
-// unset, empty or relative. False, path empty, when neither gives a path that fits.
-bool settings_path(char (&path)[PATH_MAX]);
-// The settings file's settings: the defaults where there is none, or it is not a regular file
-// (a folder, a pipe), or it cannot be read. Never waits; reads at most a few kilobytes.
-Settings load_settings(int widest, int tallest);
-// Replaces the settings file as the score file is replaced (a temporary file, flushed, renamed,
-// under a lock; a new file gets 0666 less the umask), making its folders where missing (0700).
-// A failure says so in one line on standard error and returns false.
-bool save_settings(const Settings& settings);
+// The player's settings: Settings, default_settings, load_settings and save_settings are the
+// settings file's (storage/settings_file.h); main applies them to the window and the sound.
 
 // ---------------------------------------------------------------------------
 // Keyboard and mouse (input.cpp)

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/files.h"
+#include "storage/files.h"
 #include "sound/sound_local.h"
 
 namespace quarzil {

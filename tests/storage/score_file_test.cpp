@@ -1,22 +1,24 @@
 // score_file_test.cpp -- the score file saved: how a save treats the lock, the umask, owners,
 // permissions and a leftover temporary file
-#include "game/score_file.h"
+#include "storage/score_file.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "scores_support.h"
+#include "game/scores_support.h"
 #include "support/scratch.h"
 
 namespace quarzil {
@@ -25,9 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::read_file;
 using testing_support::write_file;
-using test::describe;
 using test::describe_status;
-using test::make_entry;
 using test::names_in;
 using test::run_in_child;
 
@@ -235,6 +235,24 @@ TEST_F(Saving, ALeftoverTemporaryFileIsReplacedByTheNextSave)
     }
 }
 
+// Waits until process sleeps in clock_nanosleep, which a save does only between two tries for a
+// lock that another holds: /proc/<pid>/syscall begins with the number of the call the process
+// is in. The process is first let say that it is starting, through ready. Gives up after ten
+// seconds (a save that has not tried by then is broken).
+bool wait_until_waiting_for_lock(pid_t process, int ready)
+{
+    char started = 0;
+    if (read(ready, &started, 1) != 1) return false;
+    const std::string syscall_file = "/proc/" + std::to_string(process) + "/syscall";
+    for (int attempt = 0; attempt < 10'000; ++attempt) {
+        const std::string call = read_file(syscall_file);
+        if (!call.empty() && std::atol(call.c_str()) == SYS_clock_nanosleep) return true;
+        if (waitpid(process, nullptr, WNOHANG) == process) return false;   // it finished instead
+        usleep(1000);
+    }
+    return false;
+}
+
 TEST_F(Saving, ASaveWaitsForAnotherCopysLockAndGivesUpOnOneNeverReleased)
 {
     write_file(score_file(), "ann 120 4\n");
@@ -246,17 +264,25 @@ TEST_F(Saving, ASaveWaitsForAnotherCopysLockAndGivesUpOnOneNeverReleased)
     ASSERT_GE(other_copy, 0);
     ASSERT_EQ(flock(other_copy, LOCK_EX), 0);
 
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t waiting = fork();
     if (waiting == 0) {
+        close(ready[0]);
+        const bool told = write(ready[1], "s", 1) == 1;
         save_scores();
-        _exit(0);
+        _exit(told ? 0 : 1);
     }
-    usleep(300'000);
+    close(ready[1]);
+    const bool waited = wait_until_waiting_for_lock(waiting, ready[0]);
+    close(ready[0]);
+    EXPECT_TRUE(waited) << "expected the save to wait for the lock, got it never waiting";
     EXPECT_EQ(read_file(score_file()), "ann 120 4\n") << "saved while another copy held the lock";
     flock(other_copy, LOCK_UN);
     int status = -1;
     waitpid(waiting, &status, 0);
-    EXPECT_EQ(test::lines_of(read_file(score_file()))[1], "new! 42 5") << "once the lock was released";
+    const std::vector<std::string> lines = test::lines_of(read_file(score_file()));
+    EXPECT_EQ(lines.size() > 1 ? lines[1] : "(no second line)", "new! 42 5") << "once the lock was released";
 
     // A copy stopped in the middle of its save keeps the lock; this save gives up and says so.
     flock(other_copy, LOCK_EX);

@@ -1,6 +1,8 @@
-// files_test.cpp -- the file layer: regular files read whole up to a limit, the byte reader and
-// its lines, and decimal numbers read as "%d" reads them
-#include "game/files.h"
+// files_test.cpp -- the file layer: regular files read whole up to a limit, what is no regular
+// file refused for reading and replacing, the byte reader and its lines, and decimal numbers read
+// as "%d" reads them
+#include "storage/files.h"
+#include "storage/safe_replace.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +11,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "game/scores_support.h"
 #include "support/scratch.h"
 
 namespace quarzil {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::string_literals;
 using testing_support::ScratchFolder;
 using testing_support::write_file;
@@ -53,32 +59,76 @@ TEST(ReadRegularFile, ReadsTheWholeFileOrItsFirstLimitBytes)
     }
 }
 
-TEST(ReadRegularFile, RefusesWhatIsNotARegularFileWithoutWaiting)
+// Every path a player's home may hold in place of a file, as reading takes it and as a save
+// that would replace it takes it. Reading runs in a child killed after ten seconds, so that an
+// open that waits for a pipe's writer fails the test rather than hanging it.
+TEST(HostilePaths, OnlyARegularFileIsReadOrReplaced)
 {
     const ScratchFolder folder("quarzil_files");
-    const std::string fifo = folder / "fifo";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(write_file(folder / "plain", "ann 5 1\n"));
+    ASSERT_EQ(mkdir((folder / "folder").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const auto link = [&](const std::string& name, const std::string& to) {
+        EXPECT_EQ(symlink(to.c_str(), (folder / name).c_str()), 0) << name;
+        return folder / name;
+    };
+    constexpr const char* replaceable = nullptr;
+    const char* const not_regular = "it is not a regular file";
     struct Case {
         std::string path;
-        int error;
+        int read_error;           // what reading fails with, or 0
+        const char* replace_what; // why a save refuses it, or replaceable
+        bool exists;              // for a replaceable path: whether there is a file yet
     };
     const Case cases[] = {
-        {folder / "missing", ENOENT},
-        {folder.path(), EINVAL},
-        {fifo, EINVAL},   // would wait for a writer if opened blocking
-        {"/dev/zero", EINVAL},
+        {folder / "plain", 0, replaceable, true},
+        {link("to_plain", "plain"), 0, replaceable, true},
+        {folder / "missing", ENOENT, replaceable, false},
+        {folder / "folder", EINVAL, not_regular, false},
+        {folder / "fifo", EINVAL, not_regular, false},   // would wait for a writer if opened blocking
+        {"/dev/zero", EINVAL, not_regular, false},       // endless
+        {link("to_zero", "/dev/zero"), EINVAL, not_regular, false},
+        {link("to_fifo", "fifo"), EINVAL, not_regular, false},
+        {link("dangling", "missing"), ENOENT, "it is a symbolic link that leads nowhere", false},
     };
     for (const Case& c : cases) {
-        const FileBytes file = read_regular_file(c.path.c_str(), 100);
-        EXPECT_EQ(file.error, c.error) << c.path << ": expected " << std::strerror(c.error) << ", got "
-                                       << std::strerror(file.error);
-        EXPECT_EQ(file.bytes, nullptr) << c.path;
-        EXPECT_EQ(file.size, 0) << c.path;
-        struct stat status;
-        const int fd = open_regular_file(c.path.c_str(), status);
-        EXPECT_EQ(fd, -1) << c.path;
-        EXPECT_EQ(errno, c.error) << c.path;
+        const test::ChildResult reading = test::run_in_child([&c] {
+            const FileBytes file = read_regular_file(c.path.c_str(), 100);
+            struct stat status;
+            const int descriptor = open_regular_file(c.path.c_str(), status);
+            const int open_error = errno;
+            if (descriptor >= 0) close(descriptor);
+            const bool read = c.read_error == 0;
+            const bool as_expected = file.error == c.read_error && (file.bytes != nullptr) == read &&
+                                     (file.size > 0) == read && (descriptor >= 0) == read &&
+                                     (read || open_error == c.read_error);
+            if (!as_expected)
+                std::fprintf(stderr, "expected %s, got %s (%ld bytes) and from open_regular_file %s",
+                             read ? "the file read" : std::strerror(c.read_error), std::strerror(file.error),
+                             file.size, descriptor >= 0 ? "a descriptor" : std::strerror(open_error));
+            return as_expected;
+        });
+        EXPECT_EQ(reading.status, 0) << c.path << ": " << test::describe_status(reading.status) << ": "
+                                     << reading.error_output;
+
+        char target[PATH_MAX];
+        bool exists = !c.exists;
+        FileFailure failure{"", 0};
+        const bool found = find_replaceable(target, exists, c.path.c_str(), failure);
+        if (c.replace_what == replaceable) {
+            EXPECT_TRUE(found) << c.path << ": expected replaceable, got \"" << failure.what << "\" "
+                               << std::strerror(failure.error);
+            EXPECT_EQ(exists, c.exists) << c.path;
+        } else {
+            EXPECT_FALSE(found) << c.path << ": expected refused, got replaceable";
+            EXPECT_STREQ(failure.what, c.replace_what) << c.path;
+        }
     }
+    char target[PATH_MAX];
+    bool exists = false;
+    FileFailure failure{"", 0};
+    ASSERT_TRUE(find_replaceable(target, exists, (folder / "to_plain").c_str(), failure));
+    EXPECT_EQ(std::string(target), fs::canonical(folder / "plain").string()) << "a link's file is replaced, not the link";
 }
 
 // A file of the given bytes, open for reading, that a ByteReader is pointed at; closed with the

@@ -1,5 +1,5 @@
 // files.cpp -- regular files opened, read whole or byte by byte, and decimal numbers read
-#include "game/files.h"
+#include "storage/files.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -2,15 +2,9 @@
 // game, other users or the player change it too
 #pragma once
 
-#include "game/game.h"
-#include "game/score_merge.h"
-#include "game/score_text.h"
+#include "storage/score_rows.h"
 
 namespace quarzil {
-
-// A save waits at most this long (milliseconds) for another copy to finish its save; a copy that
-// is stopped in the middle of one must not freeze this one for ever.
-constexpr int lock_wait_ms = 2000;
 
 // Reads the score file at path into table; a path that is empty, missing, unreadable or not a
 // regular file gives the free table, without a message. What was read is remembered as the file's
@@ -32,8 +26,9 @@ enum SaveOutcome : int {
 // "<file>.new", flushed to disk, given the old file's owner, group and permissions, renamed over
 // the file, and the folder is flushed after it. Only a regular file that the player may read and
 // write is replaced; a file whose owner and group cannot be kept is left alone. A new file gets
-// 0666 less the umask. moved_to is filled as merge_tables fills it (identity unless merged).
+// 0666 less the umask. A merge puts the earned rows where place says, and moved_to is filled as
+// merge_tables fills it (identity unless merged).
 SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], const bool (&earned)[table_rows],
-                            int (&moved_to)[table_rows]);
+                            int (&moved_to)[table_rows], TablePlace place);
 
 }  // namespace quarzil

@@ -1,12 +1,12 @@
 // score_merge_test.cpp -- two copies' tables made one: the rows this run earned inserted into
 // the rows another copy saved
-#include "game/score_merge.h"
+#include "storage/score_merge.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "scores_support.h"
+#include "game/scores_support.h"
 
 namespace quarzil {
 namespace {
@@ -68,7 +68,7 @@ TEST(ScoreMerge, InsertsTheEarnedRowsIntoTheirsByTheTablesRule)
         fill_table(expected, c.expected);
         for (const int row : c.earned) earned[row] = true;
 
-        merge_tables(merged, moved_to, on_disk, ours, earned);
+        merge_tables(merged, moved_to, on_disk, ours, earned, table_place);   // the game's own rule
 
         for (int row = 0; row < table_rows; ++row) {
             EXPECT_TRUE(test::same_entry(merged[row], expected[row]))

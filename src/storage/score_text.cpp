@@ -1,10 +1,10 @@
 // score_text.cpp -- the score file's rows read from its bytes and written as its lines
-#include "game/score_text.h"
+#include "storage/score_text.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "game/files.h"
+#include "storage/files.h"
 
 namespace quarzil {
 

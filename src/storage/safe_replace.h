@@ -9,6 +9,10 @@
 
 namespace quarzil {
 
+// A save waits at most this long (milliseconds) for another copy to finish its save; a copy that
+// is stopped in the middle of one must not freeze this one for ever.
+constexpr int lock_wait_ms = 2000;
+
 // Why a replacement did not happen: a text and, when it is not 0, an errno whose text follows it
 // (an empty text: the errno's text alone).
 struct FileFailure {
@@ -61,6 +65,7 @@ enum Replacement : int {
     REPLACE_FAILED = 0,     // target left as it was
     REPLACE_DONE = 1,       // the new file is in place and on disk
     REPLACE_UNFLUSHED = 2,  // the new file is in place, but its folder could not be flushed
+    REPLACE_KEPT = 3,       // nothing to write: target left as it was, as the caller chose
 };
 
 // Writes length bytes into the one temporary file "<target>.new", flushes it to disk, renames it
@@ -72,5 +77,32 @@ enum Replacement : int {
 // failure for REPLACE_FAILED, and to the flush's errno for REPLACE_UNFLUSHED.
 Replacement replace_file(const char* target, bool exists, const struct stat& old_status, const char* bytes,
                          int length, FileFailure& failure);
+
+// The file a locked_replace is about to replace, as it is once the lock is held.
+struct LockedFile {
+    const char* target;   // the file replaced: the path, or where a link at the path leads
+    bool exists;          // whether there is one yet, as find_replaceable found it
+};
+
+// What replaces the file, chosen under the lock; the choice may read the file as it is now.
+struct ReplacementBytes {
+    const char* bytes;    // null: write nothing, leave the file as it is
+    int length;
+    bool exists;          // whether the file is there now
+    struct stat status;   // its status when it is, to be kept by the replacement
+};
+
+// Chooses, under the lock, what replaces file; context is the caller's. Returns false, with
+// failure set, when the file must not be replaced after all.
+using ChooseReplacement = bool (*)(void* context, const LockedFile& file, ReplacementBytes& replacement,
+                                   FileFailure& failure);
+
+// Replaces the file at path as a save does: finds the file that may be replaced (find_replaceable),
+// takes its lock, waiting at most lock_wait_ms, lets choose pick the bytes under it, and writes
+// them with replace_file. Whatever fails is said in the one line of report_save_failure, what
+// naming what was being saved ("the high scores"), and the file is left as it was. failure
+// receives the flush's errno for REPLACE_UNFLUSHED, which says nothing: the caller decides.
+Replacement locked_replace(const char* path, const char* what, ChooseReplacement choose, void* context,
+                           FileFailure& failure);
 
 }  // namespace quarzil

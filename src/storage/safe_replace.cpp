@@ -1,5 +1,5 @@
 // safe_replace.cpp -- a file replaced under a lock through a flushed temporary file and a rename
-#include "game/safe_replace.h"
+#include "storage/safe_replace.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -77,7 +77,9 @@ FileLock::FileLock(const char* target, const char* folder, int wait_ms)
     if (file >= 0) {
         give_to_folder_owner(file, folder);
     } else if (errno == EEXIST) {
-        file = open(lock_path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
+        // Without O_NONBLOCK a named pipe put in the lock file's place would keep open waiting
+        // for a writer for ever; opened so, it locks as well as a file.
+        file = open(lock_path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
     }
     if (file < 0) {
         failure = {"its lock file", errno};
@@ -231,6 +233,38 @@ Replacement replace_file(const char* target, bool exists, const struct stat& old
     if (!flushed) failure = {"", errno};
     if (folder_descriptor >= 0) close(folder_descriptor);
     return flushed ? REPLACE_DONE : REPLACE_UNFLUSHED;
+}
+
+Replacement locked_replace(const char* path, const char* what, ChooseReplacement choose, void* context,
+                           FileFailure& failure)
+{
+    failure = {"", 0};
+    char target[PATH_MAX];
+    char folder[PATH_MAX];
+    bool exists = false;
+    // What cannot be replaced is refused before the lock file is made, so that a file left alone
+    // is left with its folder as it was.
+    if (!find_replaceable(target, exists, path, failure)) {
+        report_save_failure(what, path, failure);
+        return REPLACE_FAILED;
+    }
+    folder_of(folder, target);
+    const FileLock lock(target, folder, lock_wait_ms);
+    if (!lock.held()) {
+        failure = lock_failure(lock);
+        report_save_failure(what, path, failure);
+        return REPLACE_FAILED;
+    }
+    ReplacementBytes replacement{nullptr, 0, exists, {}};
+    if (!choose(context, {target, exists}, replacement, failure)) {
+        report_save_failure(what, path, failure);
+        return REPLACE_FAILED;
+    }
+    if (replacement.bytes == nullptr) return REPLACE_KEPT;
+    const Replacement replaced =
+        replace_file(target, replacement.exists, replacement.status, replacement.bytes, replacement.length, failure);
+    if (replaced == REPLACE_FAILED) report_save_failure(what, path, failure);
+    return replaced;
 }
 
 }  // namespace quarzil

@@ -1,5 +1,7 @@
-// settings.cpp -- what the player chose and the next start finds again: the window's size, full
-// screen, and the sound turned off, as key=value lines in the player's configuration folder
+// settings_file.cpp -- the settings file read, written and found: key=value lines, replaced
+// under a lock as the score file is
+#include "storage/settings_file.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -8,16 +10,14 @@
 
 #include <sys/stat.h>
 
-#include "game/files.h"
-#include "game/safe_replace.h"
-#include "shell/shell.h"
+#include "storage/files.h"
+#include "storage/safe_replace.h"
 
 namespace quarzil {
 
 namespace {
 
 constexpr long settings_read_limit = 4096;   // a settings file is a few short lines; the rest is not read
-constexpr int lock_wait_ms = 2000;           // another copy saving its settings finishes well within this
 constexpr char folder_name[] = "quarzil";
 constexpr char file_name[] = "settings";
 
@@ -67,9 +67,21 @@ char* trimmed(char* text, long length)
     return text;
 }
 
-void report(const char* path, const FileFailure& failure)
+constexpr const char* saved_what = "the settings";   // in the line a failed save says
+
+// The text to write, and under the lock the file's status, to be kept by the replacement.
+struct SettingsSave {
+    char text[settings_text_capacity];
+    int length;
+};
+
+bool choose_text(void* context, const LockedFile& file, ReplacementBytes& replacement, FileFailure&)
 {
-    report_save_failure("the settings", path, failure);
+    const SettingsSave& save = *static_cast<const SettingsSave*>(context);
+    replacement.exists = stat(file.target, &replacement.status) == 0;
+    replacement.bytes = save.text;
+    replacement.length = save.length;
+    return true;
 }
 
 // Makes folder and those above it that are missing, each 0700 as the configuration folders
@@ -174,31 +186,13 @@ bool save_settings(const Settings& settings)
     char folder[PATH_MAX];
     folder_of(folder, path);
     if (!make_folders(folder)) {
-        report(path, {"", errno});
+        report_save_failure(saved_what, path, {"", errno});
         return false;
     }
+    SettingsSave save{};
+    save.length = format_settings(save.text, settings);
     FileFailure failure{"", 0};
-    char target[PATH_MAX];
-    bool exists = false;
-    if (!find_replaceable(target, exists, path, failure)) {
-        report(path, failure);
-        return false;
-    }
-    folder_of(folder, target);
-    const FileLock lock(target, folder, lock_wait_ms);
-    if (!lock.held()) {
-        report(path, lock_failure(lock));
-        return false;
-    }
-    struct stat status {};
-    exists = stat(target, &status) == 0;
-    char text[settings_text_capacity];
-    const int length = format_settings(text, settings);
-    if (replace_file(target, exists, status, text, length, failure) == REPLACE_FAILED) {
-        report(path, failure);
-        return false;
-    }
-    return true;
+    return locked_replace(path, saved_what, choose_text, &save, failure) != REPLACE_FAILED;
 }
 
 }  // namespace quarzil

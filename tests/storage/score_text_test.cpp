@@ -1,12 +1,12 @@
 // score_text_test.cpp -- the score file's text: names as words, and rows read from bytes and
 // written to bytes
-#include "game/score_text.h"
+#include "storage/score_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "scores_support.h"
+#include "game/scores_support.h"
 
 namespace quarzil {
 namespace {

@@ -2,7 +2,7 @@
 // numbers; rows read from bytes and written to bytes
 #pragma once
 
-#include "game/game.h"
+#include "storage/score_rows.h"
 
 namespace quarzil {
 

@@ -1,0 +1,45 @@
+// settings_file.h -- what the player chose and the next start finds again: the window's size,
+// full screen and the sound turned off, as key=value lines in the player's configuration folder
+#pragma once
+
+#include <climits>
+
+namespace quarzil {
+
+struct Settings {
+    int window_width;    // the window's size when not full screen (pixels)
+    int window_height;
+    bool full_screen;
+    bool sound_off;
+
+    bool operator==(const Settings&) const = default;
+};
+
+// What a player who never chose anything gets: also the window's size at start-up.
+constexpr Settings default_settings = {800, 600, false, false};
+constexpr int smallest_window_width = 320;    // a remembered window is at least this size
+constexpr int smallest_window_height = 240;
+constexpr int largest_window_side = 16384;    // and at most this, where the screen's is unknown
+constexpr int settings_line_capacity = 80;    // longer lines are none of ours
+constexpr int settings_text_capacity = 128;   // the four lines as written
+
+// Reads the text of a settings file: lines of key=value, blanks around either ignored,
+// "window_width" and "window_height" in pixels, "full_screen" yes or no, "sound" on or off.
+// Unknown keys, lines without "=", values of the wrong kind and over-long lines are ignored;
+// whatever the text does not give keeps its default. Sizes are clamped to the smallest window
+// and to widest × tallest.
+Settings parse_settings(const char* text, long length, int widest, int tallest);
+// Writes the four lines of settings into text; returns their length.
+int format_settings(char (&text)[settings_text_capacity], const Settings& settings);
+// "$XDG_CONFIG_HOME/quarzil/settings", or "$HOME/.config/quarzil/settings" when that variable is
+// unset, empty or relative. False, path empty, when neither gives a path that fits.
+bool settings_path(char (&path)[PATH_MAX]);
+// The settings file's settings: the defaults where there is none, or it is not a regular file
+// (a folder, a pipe), or it cannot be read. Never waits; reads at most a few kilobytes.
+Settings load_settings(int widest, int tallest);
+// Replaces the settings file as the score file is replaced (a temporary file, flushed, renamed,
+// under a lock; a new file gets 0666 less the umask), making its folders where missing (0700).
+// A failure says so in one line on standard error and returns false.
+bool save_settings(const Settings& settings);
+
+}  // namespace quarzil
