@@ -2,6 +2,7 @@
 #include "game/game.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <cstdio>
 #include <cstdlib>

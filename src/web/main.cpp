@@ -1,0 +1,154 @@
+// main.cpp -- Quarzil as a web page: start-up in the desktop's order, then one loop pass per
+// browser frame in which a tick fell due, with the saves written through to the browser's storage
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include <emscripten.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include "SDL.h"
+#include "game/game.h"
+#include "render/render.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+#include "web/page.h"
+
+using namespace quarzil;
+
+namespace {
+
+web::TickClock tick_clock;
+
+void no_wait() {}   // the browser calls the loop when a tick is due: nothing to sleep for
+
+const LoopHooks hooks = {game_tick, draw_frame, handle_pressed_keys, handle_events, no_wait};
+
+// What a file looked like when last written through to storage, to see a save that replaced it.
+struct Seen {
+    ino_t inode = 0;
+    off_t size = -1;
+    time_t changed = 0;
+    long nanoseconds = 0;
+};
+
+bool replaced(const char* path, Seen& seen)
+{
+    struct stat status;
+    Seen now;
+    if (path[0] && stat(path, &status) == 0) {
+        now.inode = status.st_ino;
+        now.size = status.st_size;
+        now.changed = status.st_mtim.tv_sec;
+        now.nanoseconds = status.st_mtim.tv_nsec;
+    }
+    const bool changed = now.inode != seen.inode || now.size != seen.size || now.changed != seen.changed ||
+                         now.nanoseconds != seen.nanoseconds;
+    seen = now;
+    return changed;
+}
+
+char score_file[path_capacity];
+char settings_file[PATH_MAX];
+Seen score_seen;
+Seen settings_seen;
+Settings kept_settings = default_settings;
+
+// The player's "m" is kept at once: a page has no orderly end to keep it at.
+void keep_settings()
+{
+    const Settings now = {default_settings.window_width, default_settings.window_height, false, sound_off.load()};
+    if (now == kept_settings)
+        return;
+    kept_settings = now;
+    save_settings(now);
+}
+
+// A save replaces its file; the replacement goes to the browser's storage straight away.
+void write_through()
+{
+    const bool scores = replaced(score_file, score_seen);
+    const bool settings = replaced(settings_file, settings_seen);
+    if (scores || settings)
+        EM_ASM(if (Module.quarzilStore) Module.quarzilStore.save(););
+}
+
+void page_frame()
+{
+    const int ticks = tick_clock.take(emscripten_get_now());
+    if (ticks == 0)
+        return;   // one frame per tick due: 50 frames a second on a faster display
+    pending_ticks.fetch_add(ticks);
+    // Escape has no job in the browser: the page ends when its tab is closed.
+    quit_requested = false;
+    run_loop_pass(hooks);
+    keep_settings();
+    write_through();
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void quarzil_page_hidden(int hidden)
+{
+    if (hidden) {
+        window_active_event(0, SDL_APPACTIVE);
+        tick_clock.hide();
+    } else {
+        tick_clock.show(emscripten_get_now());
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void quarzil_page_blurred()
+{
+    window_active_event(0, SDL_APPINPUTFOCUS);
+}
+
+EMSCRIPTEN_KEEPALIVE void quarzil_page_resized(int width, int height)
+{
+    set_view(width, height);
+    restore_lost_scene();
+}
+
+}  // extern "C"
+
+int main()
+{
+    // The page's script has mounted the browser's storage on the home folder by now.
+    load_scores();
+    timeval now;
+    gettimeofday(&now, nullptr);
+    srandom(seed_from_time(now));
+    open_sound();
+    new_game();
+    game_mode = MODE_OVER;
+
+    SDL_Init(SDL_INIT_VIDEO);
+    kept_settings = load_settings(largest_window_side, largest_window_side);
+    set_sound_off(kept_settings.sound_off);
+    window_width = EM_ASM_INT(return Module.canvas.clientWidth || 800;);
+    window_height = EM_ASM_INT(return Module.canvas.clientHeight || 600;);
+    web::use_browser_gl();
+    set_video_mode(window_width, window_height);
+    SDL_WM_SetCaption("Quarzil", "quarzil");
+    set_view(window_width, window_height);
+    init_scene();
+    load_font();
+    build_gem_lists();
+    paused = false;
+
+    score_path(score_file);
+    settings_path(settings_file);
+    replaced(score_file, score_seen);
+    replaced(settings_file, settings_seen);
+
+    // The first pass runs one step at once, as on the desktop.
+    tick_clock.start(emscripten_get_now());
+    pending_ticks.store(1);
+    run_loop_pass(hooks);
+    EM_ASM(if (Module.quarzilStarted) Module.quarzilStarted(););
+    emscripten_set_main_loop(page_frame, 0, 0);
+    return 0;
+}

@@ -1,0 +1,37 @@
+// page.h -- the game as a web page: the browser's backend for the OpenGL layer, the tick clock
+// run from the browser's frame callback, and the calls the page's script makes
+#pragma once
+
+namespace quarzil::web {
+
+// Sends the OpenGL layer's output to the browser's WebGL emulation. Before the first OpenGL call.
+void use_browser_gl();
+
+// The page's clock in 20 ms ticks: how many ticks fell due between the last reading and now
+// (milliseconds of the page's clock), to be run before the next frame. Time while the page was
+// hidden is no game time: it is skipped on return, however long it was.
+struct TickClock {
+    double origin = 0.0;        // the clock's reading at tick 0 (milliseconds)
+    long long taken = 0;        // ticks handed out since the origin
+    bool hidden = false;
+
+    void start(double now);
+    // Ticks due since the last call; 0 while hidden, and at the first reading after the page
+    // came back.
+    int take(double now);
+    void hide();
+    void show(double now);
+};
+
+}  // namespace quarzil::web
+
+// The calls the page's script makes (exported from the module under these names).
+extern "C" {
+// The page was hidden (1) or shown again (0): a game being played pauses, as a minimised window
+// does, and the time hidden is no game time.
+void quarzil_page_hidden(int hidden);
+// The page lost the keyboard focus: a game being played pauses.
+void quarzil_page_blurred();
+// The canvas now measures width × height pixels.
+void quarzil_page_resized(int width, int height);
+}

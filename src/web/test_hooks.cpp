@@ -1,0 +1,43 @@
+// test_hooks.cpp -- what the browser tests read of the running game: the board, the score, the mode,
+// and where a square's centre lies on the canvas
+#include <GL/gl.h>
+#include <emscripten.h>
+
+#include "game/game.h"
+#include "math/matrix.h"
+#include "shell/shell.h"
+
+using namespace quarzil;
+
+extern "C" {
+
+// The kind of the gem on square index (row × 8 + column), -1 outside the board.
+EMSCRIPTEN_KEEPALIVE int quarzil_gem_kind(int index)
+{
+    return index >= 0 && index < board_cells ? board[index].kind : -1;
+}
+
+EMSCRIPTEN_KEEPALIVE int quarzil_score() { return score; }
+EMSCRIPTEN_KEEPALIVE int quarzil_game_mode() { return game_mode; }
+EMSCRIPTEN_KEEPALIVE int quarzil_paused() { return paused ? 1 : 0; }
+
+// Where the centre of square index is drawn: canvas pixels from the left (axis 0) or from the
+// top (axis 1), from the matrices and viewport of the last view set.
+EMSCRIPTEN_KEEPALIVE double quarzil_square_on_canvas(int index, int axis)
+{
+    Matrix4 projection, modelview, product;
+    glGetFloatv(GL_PROJECTION_MATRIX, projection.m);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview.m);
+    matrix_multiply(product, projection, modelview);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const Vector4 centre = {static_cast<float>(square_centre_x(index % board_size)),
+                            static_cast<float>(square_centre_y(index / board_size)), 0.0f, 1.0f};
+    Vector4 clip;
+    matrix_transform(clip, product, centre);
+    if (axis == 0)
+        return viewport[0] + (clip.x / clip.w + 1.0) * 0.5 * viewport[2];
+    return window_height - (viewport[1] + (clip.y / clip.w + 1.0) * 0.5 * viewport[3]);
+}
+
+}  // extern "C"
