@@ -20,6 +20,7 @@ using namespace quarzil;
 namespace {
 
 web::TickClock tick_clock;
+bool sound_opened = false;   // the first gesture opened the sound device
 
 void no_wait() {}   // the browser calls the loop when a tick is due: nothing to sleep for
 
@@ -101,6 +102,14 @@ EMSCRIPTEN_KEEPALIVE void quarzil_page_hidden(int hidden)
     }
 }
 
+EMSCRIPTEN_KEEPALIVE void quarzil_page_gesture()
+{
+    if (sound_opened)
+        return;
+    sound_opened = true;
+    open_sound();
+}
+
 EMSCRIPTEN_KEEPALIVE void quarzil_page_blurred()
 {
     window_active_event(0, SDL_APPINPUTFOCUS);
@@ -121,7 +130,8 @@ int main()
     timeval now;
     gettimeofday(&now, nullptr);
     srandom(seed_from_time(now));
-    open_sound();
+    // The sound opens at the player's first click or key (quarzil_page_gesture): a browser
+    // starts no audio before one.
     new_game();
     game_mode = MODE_OVER;
 

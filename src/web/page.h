@@ -30,6 +30,9 @@ extern "C" {
 // The page was hidden (1) or shown again (0): a game being played pauses, as a minimised window
 // does, and the time hidden is no game time.
 void quarzil_page_hidden(int hidden);
+// The player's first click, touch or key: opens the sound device, which a browser lets start only
+// now. Later calls do nothing.
+void quarzil_page_gesture();
 // The page lost the keyboard focus: a game being played pauses.
 void quarzil_page_blurred();
 // The canvas now measures width × height pixels.
