@@ -17,6 +17,8 @@
 
 using namespace quarzil;
 
+int quarzil::web::frames_drawn = 0;
+
 namespace {
 
 web::TickClock tick_clock;
@@ -84,6 +86,7 @@ void page_frame()
     // Escape has no job in the browser: the page ends when its tab is closed.
     quit_requested = false;
     run_loop_pass(hooks);
+    ++web::frames_drawn;
     keep_settings();
     write_through();
 }

@@ -7,6 +7,9 @@ namespace quarzil::web {
 // Sends the OpenGL layer's output to the browser's WebGL emulation. Before the first OpenGL call.
 void use_browser_gl();
 
+// Loop passes run since the page started: one frame each.
+extern int frames_drawn;
+
 // The page's clock in 20 ms ticks: how many ticks fell due between the last reading and now
 // (milliseconds of the page's clock), to be run before the next frame. Time while the page was
 // hidden is no game time: it is skipped on return, however long it was.

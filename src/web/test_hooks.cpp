@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "math/matrix.h"
 #include "shell/shell.h"
+#include "web/page.h"
 
 using namespace quarzil;
 
@@ -20,6 +21,13 @@ EMSCRIPTEN_KEEPALIVE int quarzil_gem_kind(int index)
 EMSCRIPTEN_KEEPALIVE int quarzil_score() { return score; }
 EMSCRIPTEN_KEEPALIVE int quarzil_game_mode() { return game_mode; }
 EMSCRIPTEN_KEEPALIVE int quarzil_paused() { return paused ? 1 : 0; }
+// The name on row 0..99 of the high-score table.
+EMSCRIPTEN_KEEPALIVE const char* quarzil_table_name(int row)
+{
+    return row >= 0 && row < table_rows ? score_table[row].name : "";
+}
+// Loop passes run (frames drawn) since the page started.
+EMSCRIPTEN_KEEPALIVE int quarzil_frames() { return web::frames_drawn; }
 
 // Where the centre of square index is drawn: canvas pixels from the left (axis 0) or from the
 // top (axis 1), from the matrices and viewport of the last view set.

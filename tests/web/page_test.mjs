@@ -1,0 +1,158 @@
+// page_test.mjs -- the web page played in headless Chromium as a person plays it: it loads clean,
+// shows the board, starts on space, scores a drag, sounds, pauses when hidden and keeps the table
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import {
+  MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, drag, game, loadGame, openBrowser, pageAddress, scoringSwap, waitFor,
+} from './browser.mjs';
+
+// The gem colours by kind, as the game's palette gives them.
+const palette = [[0.2, 0.2, 1], [1, 0.5, 0], [1, 1, 0], [1, 0, 1], [0, 0.8, 0.2], [0.8, 0.1, 0], [1, 1, 1]];
+
+// The palette colour nearest in hue and saturation to a lit colour: both scaled to a brightest
+// channel of 1, so shading does not count.
+function nearestKind([r, g, b]) {
+  const top = Math.max(r, g, b, 1e-6);
+  let best = -1, bestDistance = Infinity;
+  palette.forEach((colour, kind) => {
+    const peak = Math.max(...colour);
+    const d = (r / top - colour[0] / peak) ** 2 + (g / top - colour[1] / peak) ** 2 + (b / top - colour[2] / peak) ** 2;
+    if (d < bestDistance) { bestDistance = d; best = kind; }
+  });
+  return best;
+}
+
+// Reads the page's screenshot back in the page: the mean colour of the lit pixels in a box around
+// each point, and how many pixels of a band look like the table's grey text or the panel's red.
+async function readScreenshot(page, points, band) {
+  const shot = (await page.screenshot()).toString('base64');
+  return page.evaluate(async ({ shot, points, band }) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + shot;
+    await image.decode();
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    const pixels = context.getImageData(0, 0, image.width, image.height).data;
+    const at = (x, y) => { const i = 4 * (y * image.width + x); return [pixels[i], pixels[i + 1], pixels[i + 2]]; };
+    const means = points.map(([x, y]) => {
+      const sum = [0, 0, 0]; let count = 0;
+      for (let dy = -6; dy <= 6; ++dy) for (let dx = -6; dx <= 6; ++dx) {
+        const p = at(Math.round(x) + dx, Math.round(y) + dy);
+        if (Math.max(...p) < 25) continue;   // the black between and behind the gems
+        sum[0] += p[0]; sum[1] += p[1]; sum[2] += p[2]; ++count;
+      }
+      return count ? sum.map((v) => v / count) : [0, 0, 0];
+    });
+    let grey = 0, red = 0;
+    for (let y = band.top; y < band.bottom; ++y) for (let x = band.left; x < band.right; ++x) {
+      const [r, g, b] = at(x, y);
+      if (Math.min(r, g, b) > 140 && Math.max(r, g, b) - Math.min(r, g, b) < 30) ++grey;
+    }
+    for (let y = 0; y < image.height; ++y) for (let x = 0; x < Math.floor(band.left); ++x) {
+      const [r, g, b] = at(x, y);
+      if (r > 120 && g < 60 && b < 40) ++red;
+    }
+    return { means, grey, red };
+  }, { shot, points, band });
+}
+
+let browser;
+
+before(async () => {
+  browser = await openBrowser();
+  await loadGame(browser.page);
+});
+
+after(async () => {
+  await browser.context.close();
+});
+
+test('the page loads with no console error and asks for nothing but its own files', async () => {
+  await browser.page.waitForTimeout(500);
+  assert.deepEqual(browser.watched.errors, [], 'console errors');
+  assert.deepEqual(browser.watched.foreign, [], `requests beyond ${pageAddress}`);
+});
+
+test('the start screen shows the board, the score panel and the high-score table', async () => {
+  const { page } = browser;
+  assert.equal(await game.mode(page), MODE_OVER, 'the page opens on the high-score screen');
+  const kinds = await game.kinds(page);
+  const points = await Promise.all(kinds.map((_, index) => game.square(page, index)));
+  // The table's header lies between the first two rows of gems, seen from the eye.
+  const [rowZero, rowOne] = [points[0][1], points[8][1]];
+  const headerY = rowZero + 0.517 * (rowOne - rowZero), half = 0.15 * (rowOne - rowZero);
+  const band = { left: Math.floor(points[0][0] - 20), right: Math.ceil(points[7][0] + 20),
+                 top: Math.floor(headerY - half), bottom: Math.ceil(headerY + half) };
+  const seen = await readScreenshot(page, points, band);
+  const wrong = kinds.map((kind, index) => [index, kind, nearestKind(seen.means[index])])
+    .filter(([, kind, drawn]) => kind !== drawn);
+  assert.ok(wrong.length <= 4, `squares drawn in another gem's colour (square, expected, got): ${JSON.stringify(wrong)}`);
+  assert.ok(seen.grey > 150, `the table's header: expected over 150 grey text pixels, got ${seen.grey}`);
+  assert.ok(seen.red > 500, `the score panel: expected over 500 red pixels left of the board, got ${seen.red}`);
+});
+
+test('space starts a game and a drag that makes a run scores, with its sound in the browser\'s audio', async () => {
+  const { page } = browser;
+  await page.keyboard.press('Space');
+  await waitFor(page, game.mode, (mode) => mode === MODE_PLAY);
+  const swap = scoringSwap(await game.kinds(page));
+  assert.ok(swap, 'the new board has a move that makes a run');
+  const heardBefore = (await page.evaluate(() => window.quarzilAudio)).filter((peak) => peak > 0).length;
+  await drag(page, swap[0], swap[1]);
+  const scored = await waitFor(page, game.score, (value) => value > 0);
+  assert.ok(scored > 0, `score after the drag: expected above 0, got ${scored}`);
+  const heard = await waitFor(page, () => page.evaluate(() => window.quarzilAudio.filter((peak) => peak > 0).length),
+    (count) => count > heardBefore, 5000);
+  assert.ok(heard > heardBefore, 'no sound reached the browser\'s audio after the swap');
+});
+
+test('a hidden page pauses the game', async () => {
+  const { page } = browser;
+  assert.equal(await game.mode(page), MODE_PLAY);
+  if (await game.paused(page)) await page.keyboard.press('p');
+  await waitFor(page, game.paused, (value) => value === 0);
+  await page.evaluate(() => {
+    Object.defineProperty(document, 'hidden', { value: true, configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  });
+  await waitFor(page, game.paused, (value) => value === 1, 2000);
+  const frames = await game.frames(page);
+  await page.waitForTimeout(300);
+  assert.equal(await game.frames(page), frames, 'frames ran while the page was hidden');
+  await page.evaluate(() => {
+    Object.defineProperty(document, 'hidden', { value: false, configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  });
+  await waitFor(page, game.frames, (value) => value > frames, 2000);
+  assert.equal(await game.paused(page), 1, 'the game stays paused on return until p');
+  await page.keyboard.press('p');
+  await waitFor(page, game.paused, (value) => value === 0);
+});
+
+test('a name typed at the end of a game is in the table after the browser is closed and opened again', async () => {
+  const { page, profile } = browser;
+  assert.ok((await game.score(page)) > 0, 'a game with points is being played');
+  // Fifty seconds of the clock, run fast.
+  await page.evaluate(() => window.quarzilSpeed(25));
+  await waitFor(page, game.mode, (mode) => mode === MODE_NAME_ENTRY, 30000);
+  await page.evaluate(() => window.quarzilSpeed(1));
+  // Name entry starts from the name typed last: clear it first.
+  for (let i = 0; i < 12; ++i) await page.keyboard.press('Backspace');
+  await page.keyboard.type('webtester');
+  await page.keyboard.press('Enter');
+  await waitFor(page, game.mode, (mode) => mode === MODE_OVER);
+  assert.equal(await game.tableName(page, 0), 'webtester', 'the name in the table before the reload');
+  // The save goes to storage as soon as it is written: give the browser a moment, then close it.
+  await page.waitForTimeout(1000);
+  await browser.context.close();
+
+  browser = await openBrowser(profile);
+  await loadGame(browser.page);
+  assert.equal(await game.tableName(browser.page, 0), 'webtester', 'the name in the table after reopening');
+  await browser.page.reload();
+  await browser.page.waitForFunction(() => window.quarzilFirstFrame !== undefined);
+  assert.equal(await game.tableName(browser.page, 0), 'webtester', 'the name in the table after a reload');
+  assert.deepEqual(browser.watched.errors, [], 'console errors');
+});
