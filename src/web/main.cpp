@@ -99,7 +99,7 @@ EMSCRIPTEN_KEEPALIVE void quarzil_page_hidden(int hidden)
 {
     if (hidden) {
         window_active_event(0, SDL_APPACTIVE);
-        tick_clock.hide();
+        tick_clock.hide(emscripten_get_now());
     } else {
         tick_clock.show(emscripten_get_now());
     }

@@ -17,12 +17,13 @@ struct TickClock {
     double origin = 0.0;        // the clock's reading at tick 0 (milliseconds)
     long long taken = 0;        // ticks handed out since the origin
     bool hidden = false;
+    double hidden_at = 0.0;     // the reading when the page was hidden
 
     void start(double now);
     // Ticks due since the last call; 0 while hidden, and at the first reading after the page
     // came back.
     int take(double now);
-    void hide();
+    void hide(double now);
     void show(double now);
 };
 

@@ -31,9 +31,12 @@ int TickClock::take(double now)
     return static_cast<int>(ticks);
 }
 
-void TickClock::hide()
+void TickClock::hide(double now)
 {
+    if (hidden)
+        return;
     hidden = true;
+    hidden_at = now;
 }
 
 void TickClock::show(double now)
@@ -43,7 +46,7 @@ void TickClock::show(double now)
     hidden = false;
     // The origin moves on by the time hidden, so the tick in progress when the page was hidden
     // goes on from where it stood.
-    origin = now - static_cast<double>(taken) * tick_milliseconds;
+    origin += now - hidden_at;
 }
 
 }  // namespace quarzil::web
