@@ -20,9 +20,9 @@ struct TickClock {
     double hidden_at = 0.0;     // the reading when the page was hidden
 
     void start(double now);
-    // Ticks due since the last call; 0 while hidden, and at the first reading after the page
-    // came back.
+    // Ticks due since the last call; 0 while hidden.
     int take(double now);
+    // The page was hidden, or shown again, at the reading now: the time between is left out.
     void hide(double now);
     void show(double now);
 };

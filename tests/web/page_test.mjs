@@ -131,6 +131,34 @@ test('a hidden page pauses the game', async () => {
   await waitFor(page, game.paused, (value) => value === 0);
 });
 
+test('a finger\'s drag on a touch screen swaps as a mouse drag does', async () => {
+  const { page } = browser;
+  assert.equal(await game.mode(page), MODE_PLAY);
+  // A board at rest: the same kinds twice, a while apart.
+  let kinds = await game.kinds(page);
+  for (;;) {
+    await page.waitForTimeout(600);
+    const now = await game.kinds(page);
+    if (JSON.stringify(now) === JSON.stringify(kinds)) break;
+    kinds = now;
+  }
+  const swap = scoringSwap(kinds);
+  assert.ok(swap, 'the board has a move that makes a run');
+  const before = await game.score(page);
+  const [x0, y0] = await game.square(page, swap[0]);
+  const [x1, y1] = await game.square(page, swap[1]);
+  const touch = await page.context().newCDPSession(page);
+  await touch.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x: x0, y: y0 }] });
+  for (let step = 1; step <= 8; ++step) {
+    const x = x0 + (x1 - x0) * step / 8, y = y0 + (y1 - y0) * step / 8;
+    await touch.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: [{ x, y }] });
+  }
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  const after = await waitFor(page, game.score, (value) => value > before);
+  assert.ok(after > before, `score after the finger's drag: expected above ${before}, got ${after}`);
+});
+
 test('a name typed at the end of a game is in the table after the browser is closed and opened again', async () => {
   const { page, profile } = browser;
   assert.ok((await game.score(page)) > 0, 'a game with points is being played');
