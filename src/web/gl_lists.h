@@ -40,9 +40,15 @@ struct Backend {
     void (*scale)(float x, float y, float z);
     void (*point_size)(float size);
     void (*line_width)(float width);
+    // Draws whatever the backend holds back, before OpenGL state that the layer does not see
+    // changes (see gl_stand_in.h).
+    void (*flush)();
 };
 
 extern Backend backend;
+
+// The matrix mode the game set last (glMatrixMode passes through the layer).
+inline unsigned matrix_mode_now = 0x1700;   // GL_MODELVIEW
 
 // Forgets every list and returns to OpenGL's initial current normal, texture coordinate and
 // material. For the tests; the page never calls it.

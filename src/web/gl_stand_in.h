@@ -16,6 +16,40 @@ void texture_image(unsigned target, int level, int internal_format, int width, i
 // glPolygonMode: WebGL fills every polygon, and the game asks for nothing else.
 inline void polygon_mode(unsigned, unsigned) {}
 
+// The OpenGL calls that change how what the backend holds back would be drawn: it draws that
+// first. The matrix mode is kept for the backend, which draws in the model-view mode.
+inline void matrix_mode(unsigned mode)
+{
+    backend.flush();
+    matrix_mode_now = mode;
+    glMatrixMode(mode);
+}
+inline void blend_function(unsigned source, unsigned destination)
+{
+    backend.flush();
+    glBlendFunc(source, destination);
+}
+inline void light(unsigned light, unsigned parameter, const float* values)
+{
+    backend.flush();
+    glLightfv(light, parameter, values);
+}
+inline void clear(unsigned mask)
+{
+    backend.flush();
+    glClear(mask);
+}
+inline void bind_texture(unsigned target, unsigned texture)
+{
+    backend.flush();
+    glBindTexture(target, texture);
+}
+inline void viewport(int x, int y, int width, int height)
+{
+    backend.flush();
+    glViewport(x, y, width, height);
+}
+
 }  // namespace quarzil::web
 
 #define glGenLists ::quarzil::web::gen_lists
@@ -40,3 +74,9 @@ inline void polygon_mode(unsigned, unsigned) {}
 #define glShadeModel ::quarzil::web::shade_model
 #define glTexImage2D ::quarzil::web::texture_image
 #define glPolygonMode ::quarzil::web::polygon_mode
+#define glMatrixMode ::quarzil::web::matrix_mode
+#define glBlendFunc ::quarzil::web::blend_function
+#define glLightfv ::quarzil::web::light
+#define glClear ::quarzil::web::clear
+#define glBindTexture ::quarzil::web::bind_texture
+#define glViewport ::quarzil::web::viewport

@@ -13,6 +13,7 @@
 #include "render/render.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
+#include "web/gl_lists.h"
 #include "web/page.h"
 
 using namespace quarzil;
@@ -86,6 +87,7 @@ void page_frame()
     // Escape has no job in the browser: the page ends when its tab is closed.
     quit_requested = false;
     run_loop_pass(hooks);
+    web::backend.flush();   // the frame is shown once this returns to the browser
     ++web::frames_drawn;
     keep_settings();
     write_through();
@@ -161,6 +163,7 @@ int main()
     tick_clock.start(emscripten_get_now());
     pending_ticks.store(1);
     run_loop_pass(hooks);
+    web::backend.flush();
     EM_ASM(if (Module.quarzilStarted) Module.quarzilStarted(););
     emscripten_set_main_loop(page_frame, 0, 0);
     return 0;

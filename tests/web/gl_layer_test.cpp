@@ -73,6 +73,7 @@ void use_recorder()
         [](float x, float y, float z) { glScalef(x, y, z); },
         [](float size) { glPointSize(size); },
         [](float width) { glLineWidth(width); },
+        [] {},
     };
 }
 
