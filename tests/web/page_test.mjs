@@ -7,19 +7,23 @@ import {
   MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, drag, game, loadGame, openBrowser, pageAddress, scoringSwap, waitFor,
 } from './browser.mjs';
 
-// The gem colours by kind, as the game's palette gives them.
-const palette = [[0.2, 0.2, 1], [1, 0.5, 0], [1, 1, 0], [1, 0, 1], [0, 0.8, 0.2], [0.8, 0.1, 0], [1, 1, 1]];
+// The gems' hues by kind, in degrees, as the game's palette gives them (blue, orange, yellow,
+// magenta, green, red), each kind owning the hues nearer to it than to any other; the white
+// sphere has no hue. Hue, unlike the colour itself, stays the same under shading and under the
+// white of a highlight, so a gem lit at any angle reads as its kind.
+const hues = [[0, 240], [1, 30], [2, 60], [3, 300], [4, 135], [5, 7.5]];
+const WHITE = 6;
 
-// The palette colour nearest in hue and saturation to a lit colour: both scaled to a brightest
-// channel of 1, so shading does not count.
 function nearestKind([r, g, b]) {
-  const top = Math.max(r, g, b, 1e-6);
+  const top = Math.max(r, g, b), bottom = Math.min(r, g, b);
+  if (top === 0 || (top - bottom) / top < 0.35) return WHITE;
+  const span = top - bottom;
+  const hue = top === r ? 60 * (((g - b) / span + 6) % 6) : top === g ? 60 * ((b - r) / span + 2) : 60 * ((r - g) / span + 4);
   let best = -1, bestDistance = Infinity;
-  palette.forEach((colour, kind) => {
-    const peak = Math.max(...colour);
-    const d = (r / top - colour[0] / peak) ** 2 + (g / top - colour[1] / peak) ** 2 + (b / top - colour[2] / peak) ** 2;
-    if (d < bestDistance) { bestDistance = d; best = kind; }
-  });
+  for (const [kind, centre] of hues) {
+    const distance = Math.min(Math.abs(hue - centre), 360 - Math.abs(hue - centre));
+    if (distance < bestDistance) { bestDistance = distance; best = kind; }
+  }
   return best;
 }
 
@@ -36,14 +40,19 @@ async function readScreenshot(page, points, band) {
     context.drawImage(image, 0, 0);
     const pixels = context.getImageData(0, 0, image.width, image.height).data;
     const at = (x, y) => { const i = 4 * (y * image.width + x); return [pixels[i], pixels[i + 1], pixels[i + 2]]; };
+    // Text over a gem (the table's, the page's "Click to play") is grey or white: where most lit
+    // pixels are coloured, only the coloured ones count; where few are, the gem is the white one.
     const means = points.map(([x, y]) => {
-      const sum = [0, 0, 0]; let count = 0;
-      for (let dy = -6; dy <= 6; ++dy) for (let dx = -6; dx <= 6; ++dx) {
+      const lit = [];
+      for (let dy = -8; dy <= 8; ++dy) for (let dx = -8; dx <= 8; ++dx) {
         const p = at(Math.round(x) + dx, Math.round(y) + dy);
-        if (Math.max(...p) < 25) continue;   // the black between and behind the gems
-        sum[0] += p[0]; sum[1] += p[1]; sum[2] += p[2]; ++count;
+        if (Math.max(...p) >= 25) lit.push(p);   // not the black between and behind the gems
       }
-      return count ? sum.map((v) => v / count) : [0, 0, 0];
+      const coloured = lit.filter((p) => (Math.max(...p) - Math.min(...p)) / Math.max(...p) > 0.35);
+      const counted = coloured.length >= 0.25 * lit.length ? coloured : lit;
+      const sum = [0, 0, 0];
+      for (const p of counted) { sum[0] += p[0]; sum[1] += p[1]; sum[2] += p[2]; }
+      return counted.length ? sum.map((v) => v / counted.length) : [0, 0, 0];
     });
     let grey = 0, red = 0;
     for (let y = band.top; y < band.bottom; ++y) for (let x = band.left; x < band.right; ++x) {
