@@ -28,4 +28,4 @@ QUARZIL_PAGE=$(head -1 "$address_file")
 [ -n "$QUARZIL_PAGE" ] || { echo "web_test.sh: the page's server did not start" >&2; exit 1; }
 export QUARZIL_PAGE
 cd "$root/tests/web"
-node --test --test-reporter=spec page_test.mjs
+node --test --test-reporter=spec --test-concurrency=1 page_test.mjs storage_test.mjs
