@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, drag, game, loadGame, openBrowser, pageAddress, scoringSwap, waitFor,
+  MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, drag, game, loadGame, openBrowser, pageAddress, scoringSwap, viewport, waitFor,
 } from './browser.mjs';
 
 // The gems' hues by kind, in degrees, as the game's palette gives them (blue, orange, yellow,
@@ -87,6 +87,11 @@ test('the page loads with no console error and asks for nothing but its own file
 test('the start screen shows the board, the score panel and the high-score table', async () => {
   const { page } = browser;
   assert.equal(await game.mode(page), MODE_OVER, 'the page opens on the high-score screen');
+  // The page asks for the click that lets the browser start the sound, and takes it away after.
+  assert.ok(await page.isVisible('text=Click to play'), '"Click to play" before the first click');
+  await page.mouse.click(viewport.width / 2, viewport.height / 2);
+  assert.ok(await page.isHidden('#start'), '"Click to play" after the first click');
+  await page.waitForTimeout(100);
   const kinds = await game.kinds(page);
   const points = await Promise.all(kinds.map((_, index) => game.square(page, index)));
   // The table's header lies between the first two rows of gems, seen from the eye.
