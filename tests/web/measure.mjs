@@ -7,7 +7,15 @@ import { game, loadGame, openBrowser } from './browser.mjs';
 
 const runs = Number(process.argv[2] || 5);
 const firstFrames = [];
-let bytes = 0, compressed = 0, files = 0, framesPerSecond = 0;
+let bytes = 0, compressed = 0, files = 0, framesPerSecond = 0, playingPerSecond = 0;
+
+// Frames drawn a second over five seconds.
+async function frameRate(page) {
+  const before = await game.frames(page);
+  const started = Date.now();
+  await page.waitForTimeout(5000);
+  return (await game.frames(page) - before) / ((Date.now() - started) / 1000);
+}
 
 for (let run = 0; run < runs; ++run) {
   const browser = await openBrowser();
@@ -22,11 +30,10 @@ for (let run = 0; run < runs; ++run) {
     files = bodies.length;
     bytes = bodies.reduce((sum, body) => sum + body.length, 0);
     compressed = bodies.reduce((sum, body) => sum + zlib.gzipSync(body, { level: 9 }).length, 0);
-    // The start screen idles: count the frames drawn over five seconds.
-    const before = await game.frames(browser.page);
-    const started = Date.now();
-    await browser.page.waitForTimeout(5000);
-    framesPerSecond = (await game.frames(browser.page) - before) / ((Date.now() - started) / 1000);
+    // The start screen idles; then a game waits for the first move.
+    framesPerSecond = await frameRate(browser.page);
+    await browser.page.keyboard.press('Space');
+    playingPerSecond = await frameRate(browser.page);
   }
   await browser.context.close();
 }
@@ -36,4 +43,5 @@ const median = firstFrames[Math.floor(firstFrames.length / 2)];
 console.log(`page: ${files} files, ${(bytes / 1e6).toFixed(3)} MB (${(compressed / 1e6).toFixed(3)} MB gzipped)`);
 console.log(`load to first frame: median ${Math.round(median)} ms, fastest ${Math.round(firstFrames[0])} ms, ` +
             `slowest ${Math.round(firstFrames[firstFrames.length - 1])} ms over ${runs} loads`);
-console.log(`idle start screen: ${framesPerSecond.toFixed(1)} frames a second`);
+console.log(`idle start screen: ${framesPerSecond.toFixed(1)} frames a second; ` +
+            `a game waiting for a move: ${playingPerSecond.toFixed(1)}`);
