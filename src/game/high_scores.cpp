@@ -2,7 +2,6 @@
 #include "game/game.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <cstdio>
 #include <cstdlib>
