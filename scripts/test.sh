@@ -145,6 +145,9 @@ step asan             test_address_sanitizer
 step tsan             test_thread_sanitizer
 # The file readers fuzzed for a short while each from their seeds (a Clang build of its own).
 step fuzz             bash "$root/fuzz/run.sh" 20
+# The game as a web page: built with Debian's Emscripten, its OpenGL layer's unit tests under
+# node, and the page played in Debian's headless Chromium on the loopback (installs both first).
+step web              bash "$root/scripts/web_test.sh"
 # The package built in a fresh Debian 13, with its unit tests and its lintian (a few minutes).
 step trixie-build     bash "$root/scripts/trixie_build.sh"
 # Every test's name short and readable, and the unit tests named alike in two builds of different
