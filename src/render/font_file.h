@@ -6,12 +6,31 @@
 
 namespace quarzil {
 
-// Glyph i of the strip shows character i of this string: capitals, small letters, digits, then
-// ". ! : > ^ @ ( ) space +".
+// Glyph i of the strip shows character i of this string: capitals, small letters, digits,
+// ". ! : > ^ @ ( ) space +", then the rest of the printable characters from space to "~" in
+// code order. The first designed_glyph_count are the font's first drawing, and a strip holding
+// only those still serves: its glyph numbers stay what they were, so the later characters are
+// appended, never inserted.
 inline constexpr char glyph_chars[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789.!:>^@() +";
-constexpr int glyph_char_count = 72;
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789.!:>^@() +"
+    "\"#$%&'*,-/;<=?[\\]_`{|}~";
+constexpr int glyph_char_count = 95;
+constexpr int designed_glyph_count = 72;
 static_assert(sizeof glyph_chars - 1 == glyph_char_count);
+
+// Whether glyph_chars holds every printable character, space to "~", exactly once.
+consteval bool glyph_chars_are_the_printable_set()
+{
+    int seen[128] = {};
+    for (int i = 0; i < glyph_char_count; ++i) {
+        const int code = glyph_chars[i];
+        if (code < ' ' || code > '~' || seen[code]++ != 0) {
+            return false;
+        }
+    }
+    return glyph_char_count == '~' - ' ' + 1;
+}
+static_assert(glyph_chars_are_the_printable_set());
 
 constexpr int glyph_slots = 128;     // glyph records and list names; also the character codes mapped
 constexpr int atlas_size = 256;      // the atlas is atlas_size × atlas_size texels

@@ -104,8 +104,8 @@ void draw_game_over_panel()
     glBlendFunc(GL_ONE, GL_ONE);
 }
 
-// The width name entry leaves the typed name and its cursor: from the name column to a little
-// short of the row's score, which is centred score_column_step to the right of it.
+// The width a row leaves its name (and, while it is typed, its cursor): from the name column to
+// a little short of the row's score, which is centred score_column_step to the right of it.
 float name_room(int row_score)
 {
     char digits[16];
@@ -147,11 +147,11 @@ void draw_table(bool name_entry)
         glPushMatrix();
         write_text(ALIGN_CENTRE, "%d.", index + 1);
         glTranslatef(name_column_step, 0.0f, 0.0f);
-        // A long name being typed is narrowed until its cursor stays clear of the score.
-        const bool typed = own_row && name_entry;
-        const float room = typed ? name_room(entry.score) : 0.0f;
-        const float width = typed ? text_width(name) : 0.0f;
-        const bool narrowed = typed && width > room;
+        // A name that would reach its score, or the cursor of one being typed, is narrowed
+        // until it stays clear; a shorter one is drawn at its own width.
+        const float room = name_room(entry.score);
+        const float width = text_width(name);
+        const bool narrowed = width > room;
         if (narrowed) {
             glPushMatrix();
             glScalef(room / width, 1.0f, 1.0f);

@@ -267,8 +267,9 @@ TEST(GlyphIndex, MapsTheGlyphCharactersInOrder)
     const Case cases[] = {
         {'A', 0},  {'Z', 25}, {'a', 26}, {'z', 51}, {'0', 52}, {'9', 61}, {'.', 62},
         {'!', 63}, {':', 64}, {'>', 65}, {'^', 66}, {'@', 67}, {'(', 68}, {')', 69},
-        {' ', 70}, {'+', 71}, {'-', -1}, {',', -1}, {'\0', -1}, {'\x7f', -1},
-        {'\x80', -1}, {'\xe9', -1}, {'\xff', -1},
+        {' ', 70}, {'+', 71}, {'"', 72}, {'\'', 77}, {',', 79}, {'-', 80}, {'/', 81},
+        {'?', 85}, {'\\', 87}, {'_', 89}, {'~', 94}, {'\0', -1}, {'\t', -1}, {'\x1f', -1},
+        {'\x7f', -1}, {'\x80', -1}, {'\xe9', -1}, {'\xff', -1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(glyph_of(c.c), c.glyph) << "character code " << int(static_cast<unsigned char>(c.c));
@@ -504,7 +505,7 @@ TEST_F(PackGlyphs, TextWidthSumsTheAdvancesOfCharactersWithGlyphs)
         {"", 0.0f},
         {"A", a},
         {"AB", a + b},
-        {"-A,B-", a + b},          // no glyph for '-' or ','
+        {"\tA\x7f" "B\x1b", a + b},  // no glyph for tab, delete or escape
         {"\xc3\x89" "A\xff", a},   // codes 128..255 have none
         {"CzA", a},                // glyph numbers beyond those found advance 0
         {"ABA", a + b + a},
@@ -524,7 +525,21 @@ const char* built_font_image()
 #endif
 }
 
-TEST_F(PackGlyphs, TheBuiltFontHas72GlyphsThatFit)
+// 64-bit FNV-1a of the atlas texels of glyph i, row by row.
+uint64_t glyph_digest(int i)
+{
+    uint64_t digest = 0xcbf29ce484222325u;
+    for (int j = 0; j < glyphs[i].height; ++j) {
+        for (int k = 0; k < glyphs[i].width; ++k) {
+            for (const uint8_t byte : texel(glyphs[i].x + k, glyphs[i].y + j)) {
+                digest = (digest ^ byte) * 0x100000001b3u;
+            }
+        }
+    }
+    return digest;
+}
+
+TEST_F(PackGlyphs, TheBuiltFontHasEveryPrintableCharacterThatFits)
 {
     const char* path = built_font_image();
     if (path == nullptr) {
@@ -555,6 +570,59 @@ TEST_F(PackGlyphs, TheBuiltFontHas72GlyphsThatFit)
         } else {
             EXPECT_GT(opaque, 0) << "glyph of '" << glyph_chars[i] << "'";
         }
+    }
+}
+
+// The glyphs the font was first drawn with keep their width and every texel: the characters
+// added later go after them and leave them as they were. Widths in order also fix each one's
+// atlas cell, since the packing follows from them alone.
+TEST_F(PackGlyphs, TheBuiltFontKeepsTheDesignedGlyphsTexelForTexel)
+{
+    const char* path = built_font_image();
+    if (path == nullptr) {
+        GTEST_SKIP() << "set QUARZIL_FONT_IMAGE to the built bigfont.ppm";
+    }
+    struct Designed {
+        char c;
+        int width;
+        uint64_t digest;
+    };
+    const Designed designed[] = {
+        {'A', 17, 0xf3580c242e16b630u}, {'B', 16, 0x7ee0ccad65780c71u}, {'C', 15, 0xf282ccf4e73e8cd5u},
+        {'D', 17, 0x4f3095444987cea0u}, {'E', 14, 0xdd42b4fddf4afc35u}, {'F', 14, 0x70ff0cde0c655ea5u},
+        {'G', 17, 0x1cedeacf1f485adeu}, {'H', 18, 0x814e796eba638b69u}, {'I', 8, 0x8f57df3b78380f45u},
+        {'J', 10, 0xb0c7302657ba04d7u}, {'K', 17, 0x928d230575bcb78du}, {'L', 13, 0x8a12afc15d5627f5u},
+        {'M', 21, 0x453b0bd44edc7b6eu}, {'N', 18, 0x5cc729fdf13e6d01u}, {'O', 18, 0x0c3d3ee9e14f999du},
+        {'P', 15, 0xa987ca99715f4567u}, {'Q', 18, 0x44b87930a006a6ddu}, {'R', 16, 0x4f8a72f4fa04b92du},
+        {'S', 15, 0xc36ff430b72e2994u}, {'T', 15, 0x7380c1003dbbcfbdu}, {'U', 17, 0xa19943218573d556u},
+        {'V', 17, 0x56d32b71305c0970u}, {'W', 23, 0xd95a7fab7ecfe665u}, {'X', 16, 0xe053d2f3c4b91787u},
+        {'Y', 17, 0x036f8a4bfaf895ebu}, {'Z', 15, 0x720a9d0b5df413edu}, {'a', 14, 0xbcbc6f149ba6a11fu},
+        {'b', 15, 0x3dd4c2509b17eacdu}, {'c', 12, 0x34b6f5ebdbf23fc2u}, {'d', 15, 0x82cbefc4dc99ac0cu},
+        {'e', 14, 0xf03c7a3ce801c21bu}, {'f', 10, 0x7e2783a84b55a581u}, {'g', 15, 0xd2b75e3a3b6c3841u},
+        {'h', 15, 0x83e1d90b8461d0a0u}, {'i', 7, 0x183d6e2371dcc54du}, {'j', 8, 0x09812a2c657ab2cdu},
+        {'k', 15, 0x0c992534253d00d6u}, {'l', 7, 0x1dbf556bdf93e445u}, {'m', 22, 0x95418d3072516489u},
+        {'n', 15, 0x6138ad664bc25788u}, {'o', 14, 0x4f39389e5aea47cdu}, {'p', 15, 0x3759893cc22751c5u},
+        {'q', 15, 0x0ce9d61cc00efdd1u}, {'r', 11, 0x0427ccf2881a79a4u}, {'s', 13, 0x1e86b26a684826d7u},
+        {'t', 10, 0x52cbb5749b3a53adu}, {'u', 15, 0xe283aa7d2ec0868du}, {'v', 14, 0x7f647503f09fde5au},
+        {'w', 19, 0x45361ad4d080a8f3u}, {'x', 14, 0x2bc0bd641309f3c5u}, {'y', 14, 0xf15adabf43c89093u},
+        {'z', 12, 0xe62f16970ae014e8u}, {'0', 15, 0xd50deaad5178de9fu}, {'1', 15, 0x94bbd81bbe263e2eu},
+        {'2', 15, 0xaafedb61d22bc8c2u}, {'3', 15, 0xf962168bc9384e7au}, {'4', 15, 0xbb38c58fbf387ec5u},
+        {'5', 15, 0x0488f328223732ecu}, {'6', 15, 0x20a52489ce19e4eau}, {'7', 15, 0xb432e030fa349306u},
+        {'8', 15, 0x79ba25c448f6cd4eu}, {'9', 15, 0x9524857b4c2f2193u}, {'.', 8, 0xc07870532b770d65u},
+        {'!', 10, 0x92618b1f223a6662u}, {':', 8, 0x9d71a746d29a9265u}, {'>', 18, 0xb12884e51eb28082u},
+        {'^', 18, 0xcd94dfb4f85a9cc8u}, {'@', 21, 0xc48789d70146ea67u}, {'(', 10, 0xae4ced97be907944u},
+        {')', 10, 0xf72716d229d9afe0u}, {' ', 7, 0xae0697b2eb768945u}, {'+', 18, 0xe769b54cf2e54765u},
+    };
+    static_assert(sizeof designed / sizeof designed[0] == designed_glyph_count);
+    PpmImage image{nullptr, 0, 0};
+    ASSERT_EQ(read_ppm(path, image), 1) << path;
+    const int kept = pack_glyphs(image);
+    std::free(image.pixels);
+    ASSERT_GE(kept, designed_glyph_count);
+    for (int i = 0; i < designed_glyph_count; ++i) {
+        ASSERT_EQ(glyph_chars[i], designed[i].c) << "glyph " << i;
+        EXPECT_EQ(glyphs[i].width, designed[i].width) << "width of '" << designed[i].c << "'";
+        EXPECT_EQ(glyph_digest(i), designed[i].digest) << "texels of '" << designed[i].c << "'";
     }
 }
 

@@ -63,8 +63,9 @@ TEST_F(DrawText, AlignsOnTheOriginCountingOnlyCharactersWithAGlyph)
         {ALIGN_CENTRE, "BC", "BC", -0.105f, 0.21f},   // half of 0.09 + 0.12
         {ALIGN_RIGHT, "BC", "BC", -0.21f, 0.21f},
         {7, "BC", "BC", -0.21f, 0.21f},    // any other alignment ends the text at the origin
-        {ALIGN_CENTRE, "B-C", "BC", -0.105f, 0.21f},  // no glyph for a minus: nothing drawn, no room taken
-        {ALIGN_RIGHT, "B,\xC8" "C", "BC", -0.21f, 0.21f},   // nor for a comma or code 200
+        {ALIGN_CENTRE, "B\tC", "BC", -0.105f, 0.21f},  // no glyph for a tab: nothing drawn, no room taken
+        {ALIGN_RIGHT, "B\x7f\xC8" "C", "BC", -0.21f, 0.21f},   // nor for delete or code 200
+        {ALIGN_RIGHT, "B-C", "BC", -0.21f, 0.21f},   // a minus is past the file's glyphs
         {ALIGN_RIGHT, "BD", "B", -0.09f, 0.09f},     // D is past the file's glyphs: it draws nothing, takes nothing
         {ALIGN_LEFT, "AB", "AB", 0.0f, 0.12f},      // a glyph 0 pixels wide moves the pen one texel, 0.03
     };
@@ -256,6 +257,29 @@ TEST_F(DrawText, ABlockDrawsWhatDrawTextDrawsStringByStringAndLeavesTheSameState
     EXPECT_EQ(recording::identity(), recording::multiply(recording::translation(-origin[0], -origin[1], -origin[2]),
                                                          after_block.modelview))
         << "the matrix as it was before the block";
+}
+
+// With a font of every printable character, text shows every one of them, in order, each glyph
+// its own: punctuation in a name included.
+TEST_F(DrawText, AFontOfEveryPrintableCharacterDrawsThemAll)
+{
+    std::vector<int> widths;
+    for (int glyph = 0; glyph < glyph_char_count; ++glyph)
+        widths.push_back(1 + glyph % 5);
+    const testing_support::ScratchFolder folder("quarzil_text_all");
+    ASSERT_TRUE(testing_support::write_file(folder / "font.ppm", test::glyph_strip(widths, 5)));
+    load_font((folder / "font.ppm").c_str());
+    std::string printable;
+    for (char c = ' '; c <= '~'; ++c)
+        printable += c;
+    for (const std::string& text : {std::string("o'brien-j"), std::string("a,b/c"), printable}) {
+        at_origin();
+        draw_text(ALIGN_LEFT, "%s", text.c_str());
+        const std::vector<test::DrawnText> drawn = texts();
+        ASSERT_EQ(1u, drawn.size()) << "\"" << text << "\"";
+        EXPECT_EQ(text, drawn[0].text) << "text drawn";
+        EXPECT_NEAR(origin[0] + text_width(text.c_str()), drawn[0].end, 1e-5) << "\"" << text << "\": its end";
+    }
 }
 
 TEST_F(DrawText, DrawsNothingWithoutAFont)

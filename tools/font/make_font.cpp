@@ -15,9 +15,12 @@
 
 namespace {
 
-// Glyph i of the strip shows character i of the game's glyph_chars.
+// Glyph i of the strip shows character i of the game's glyph_chars. The designed glyphs come
+// first and alone set the size and the baseline, so the characters added after them leave
+// every pixel of the designed ones as it was.
 using quarzil::glyph_chars;
 constexpr int glyph_count = quarzil::glyph_char_count;
+constexpr int designed_count = quarzil::designed_glyph_count;
 
 // One texel of the game's font is 0.03 world units, and glyph quads are centred on the pen line.
 // High-score rows are 0.9 units (30 texels) apart, so glyphs 30 or more high would reach into
@@ -63,6 +66,7 @@ struct Image {
 
 // One character as FreeType rendered it, placed relative to the pen on the baseline.
 struct RenderedGlyph {
+    char character = 0;
     int advance = 0;   // pixels the font moves the pen on
     int left = 0;      // columns from the pen to the ink's left edge (negative: overhangs)
     int top = 0;       // rows from the baseline up to the ink's top edge
@@ -102,6 +106,7 @@ bool render_glyphs(FT_Face face, int pixel_size, RenderedGlyph (&glyphs)[glyph_c
             return fail(std::string("'") + c + "' did not render to 8-bit grey levels");
 
         RenderedGlyph& glyph = glyphs[i];
+        glyph.character = c;
         glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);   // 26.6 fixed point
         glyph.left = slot->bitmap_left;
         glyph.top = slot->bitmap_top;
@@ -120,10 +125,12 @@ bool render_glyphs(FT_Face face, int pixel_size, RenderedGlyph (&glyphs)[glyph_c
     return true;
 }
 
+// The ink extent of the designed glyphs, the first designed_count.
 InkExtent ink_extent(const RenderedGlyph (&glyphs)[glyph_count])
 {
     InkExtent extent;
-    for (const RenderedGlyph& glyph : glyphs) {
+    for (int i = 0; i < designed_count; ++i) {
+        const RenderedGlyph& glyph = glyphs[i];
         if (glyph.rows == 0)
             continue;
         extent.ascent = std::max(extent.ascent, glyph.top);
@@ -151,7 +158,9 @@ GlyphSpan glyph_span(const RenderedGlyph& glyph)
 // The strip: row 0 and the last row blank, row 1 the marker row. Each glyph is followed by a
 // marker pixel in row 1 and takes rows 1 .. glyph_height. Row 1 is also each glyph's top row;
 // the ink is kept out of it, so the marker row holds nothing but markers and transparent pixels
-// and the ink has glyph_height - 1 rows.
+// and the ink has glyph_height - 1 rows. The designed glyphs' ink fits there by the choice of
+// size (extent is theirs); an added glyph reaching past those rows is moved up or down until it
+// fits, and only ink taller than all of them is cut, at the bottom.
 Image build_strip(const RenderedGlyph (&glyphs)[glyph_count], InkExtent extent)
 {
     Image image;
@@ -175,8 +184,18 @@ Image build_strip(const RenderedGlyph (&glyphs)[glyph_count], InkExtent extent)
     for (const RenderedGlyph& glyph : glyphs) {
         const GlyphSpan span = glyph_span(glyph);
         const int ink_column = start + span.pen + glyph.left;
-        const int ink_row = baseline_row - glyph.top;
-        for (int row = 0; row < glyph.rows; ++row) {
+        const int first_ink_row = 2;
+        const int last_ink_row = glyph_height;
+        const int font_row = baseline_row - glyph.top;
+        const int ink_row =
+            std::max(std::min(font_row, last_ink_row + 1 - glyph.rows), first_ink_row);
+        if (ink_row != font_row)
+            std::printf("make_font: '%c' moved %d rows %s to fit\n", glyph.character,
+                        std::abs(ink_row - font_row), ink_row < font_row ? "up" : "down");
+        if (ink_row + glyph.rows - 1 > last_ink_row)
+            std::printf("make_font: '%c' cut by %d rows at the bottom\n", glyph.character,
+                        ink_row + glyph.rows - 1 - last_ink_row);
+        for (int row = 0; row < glyph.rows && ink_row + row <= last_ink_row; ++row) {
             for (int column = 0; column < glyph.columns; ++column) {
                 const unsigned char level =
                     glyph.coverage[static_cast<size_t>(row) * glyph.columns + column];
