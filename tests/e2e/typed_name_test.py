@@ -44,7 +44,9 @@ def is_grey_text(red, green, blue):
 
 
 def is_red_text(red, green, blue):
-    return red > 200 and red - max(green, blue) > 90
+    """The player's row: red text is (196, 48, 26) on black at full ink, and added to whatever
+    lies behind it."""
+    return red > 150 and red - max(green, blue) > 80
 
 
 def read_name(image, row, predicate):
