@@ -24,7 +24,7 @@ def tearDownModule():
 class ClickSwapTest(harness.FirstGame, unittest.TestCase):
 
     def click(self, game, row, col):
-        """A press and release of the left button on square (row, col), the pointer then taken
+        """A press and release of the left button on square (row, col), then the pointer moved
         off the board."""
         x, y = square_centre(row, col, game.geometry())
         width, height = game.geometry()
@@ -37,9 +37,9 @@ class ClickSwapTest(harness.FirstGame, unittest.TestCase):
             return None
         return memory.int("quarzil::taken_row"), memory.int("quarzil::taken_col")
 
-    def wait_taken(self, game, memory, expected, what):
-        game.wait_until(lambda: self.taken(memory) == expected, "%s: the gem taken %s, last %s"
-                        % (what, expected, self.taken(memory)))
+    def wait_taken(self, game, memory, expected, after):
+        what = "gem on %s taken" % (expected,) if expected else "gem put down"
+        game.wait_until(lambda: self.taken(memory) == expected, "%s after %s" % (what, after))
 
     def test_a_click_then_a_click_on_a_neighbour_swaps_and_scores(self):
         move = self.choose_swap(legal=True)
