@@ -1,4 +1,4 @@
-// input.cpp -- keyboard and mouse: the key lists, the drag that swaps, the event drain
+// input.cpp -- keyboard and mouse: the key lists, the drag and the clicks that swap, the event drain
 #include "SDL.h"
 #include "game/game.h"
 #include "math/picking.h"
@@ -15,7 +15,7 @@ int held_count = 0;
 int drag_armed = 0;
 int hover_col = 0;             // before the first motion, square (0, 0) counts as hovered
 int hover_row = 0;
-bool gem_taken = false;        // the keyboard took up the gem on taken_col, taken_row
+bool gem_taken = false;        // the keyboard or a click took up the gem on taken_col, taken_row
 int taken_col = 0;
 int taken_row = 0;
 void (*pick_square)(int& col, int& row, int x, int y) = pick_cell;
@@ -62,6 +62,40 @@ bool window_away(int gain, int state)
 int on_board_clamped(int value) { return value < 0 ? 0 : value >= board_size ? board_size - 1 : value; }
 
 bool works_now(const KeyRow& row) { return (row.modes & key_mode_now()) != 0; }
+
+// A click on (col, row), in a game being played and not paused: with no gem taken it takes up
+// the gem there; with one taken, a click on one of its four neighbours swaps the two, as a drag
+// from the taken gem that way would, a click on the taken gem or off the board puts it down, and
+// a click on any other gem takes that one instead.
+void click_square(int col, int row)
+{
+    if (key_mode_now() != IN_PLAY)
+        return;
+    if (!on_board(col) || !on_board(row)) {
+        gem_taken = false;
+        return;
+    }
+    if (gem_taken) {
+        const int dcol = col - taken_col;
+        const int drow = row - taken_row;
+        const int distance = (dcol < 0 ? -dcol : dcol) + (drow < 0 ? -drow : drow);
+        if (distance == 0) {
+            gem_taken = false;
+            return;
+        }
+        if (distance == 1) {
+            queue_swap(taken_col, taken_row, dcol, drow);
+            gem_taken = false;
+            return;
+        }
+    }
+    gem_taken = true;
+    taken_col = col;
+    taken_row = row;
+}
+
+// SDL reports each turn of the wheel as a press and a release of a button of its own.
+bool wheel_button(int button) { return button == SDL_BUTTON_WHEELUP || button == SDL_BUTTON_WHEELDOWN; }
 
 // The rows that act in the drain, for a key going down.
 void act_in_drain(int symbol)
@@ -138,7 +172,13 @@ void mouse_down(int x, int y)
 
 void mouse_up()
 {
+    const bool click = drag_armed != 0;   // the press fired no drag
     drag_armed = 0;
+    if (!click)
+        return;
+    int col, row;
+    pick_square(col, row, drag_start_x, drag_start_y);
+    click_square(col, row);
 }
 
 void mouse_motion(int x, int y)
@@ -151,8 +191,10 @@ void mouse_motion(int x, int y)
     if (dx * dx + dy * dy < drag_threshold_squared)
         return;
 
-    // A press fires at most once, whether or not the move below is accepted.
+    // A press fires at most once, whether or not the move below is accepted. A taken gem is put
+    // down: the player has turned to this move, and the board it was taken from is changing.
     drag_armed = 0;
+    gem_taken = false;
     const bool horizontal = (dx < 0 ? -dx : dx) > (dy < 0 ? -dy : dy);   // a tie is vertical
     const int dcol = horizontal ? sign(dx) : 0;
     const int drow = horizontal ? 0 : sign(dy);   // screen y and board rows both grow downwards
@@ -228,7 +270,11 @@ void handle_events()
             mouse_down(event.button.x, event.button.y);   // every button arms a drag
             break;
         case SDL_MOUSEBUTTONUP:
-            mouse_up();
+            // A turn of the wheel ends a drag as any release does, but it is no click.
+            if (wheel_button(event.button.button))
+                drag_armed = 0;
+            else
+                mouse_up();
             break;
         case SDL_QUIT:
             quit_requested = true;

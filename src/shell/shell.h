@@ -141,7 +141,7 @@ extern int held_count;
 extern int drag_armed;                // 1 from a press until release or until the drag fires
 extern int hover_col;                 // square under the pointer or the keyboard's cursor; outside
 extern int hover_row;                 // 0..7 when the pointer is off the board
-extern bool gem_taken;                // the keyboard took up the gem on (taken_col, taken_row)
+extern bool gem_taken;                // the keyboard or a click took up the gem on (taken_col, taken_row)
 extern int taken_col;
 extern int taken_row;
 
@@ -160,17 +160,25 @@ void window_active_event(int gain, int state);
 int key_pressed(int symbol);
 // Whether the symbol is held down now.
 int key_held(int symbol);
+// A button's press: arms a drag from (x, y).
 void mouse_down(int x, int y);
+// A button's release: disarms the drag. The release of a press that fired no drag is a click on
+// the square under the press point, which in a game being played and not paused takes up the gem
+// there (gem_taken, shared with the keyboard), or, with one taken, swaps it with a neighbour
+// clicked (one swap request, as a drag makes), puts it down when it or the outside of the board
+// is clicked, or takes the clicked gem instead. The drain does not call it for the wheel.
 void mouse_up();
 // Updates the hovered square and, for an armed drag of 20 pixels or more, queues one swap
-// from the square under the press point towards the drag's main direction.
+// from the square under the press point towards the drag's main direction; a drag that fires
+// puts a taken gem down.
 void mouse_motion(int x, int y);
 // The keyboard's cursor, for a game being played and not paused (the key table's arrows, space
 // and Enter). An arrow moves the cursor (the hovered square) one square by (dcol, drow),
 // stopping at the edges, or, while a gem is taken, queues the swap of that gem with its
 // neighbour that way, as a drag would, and puts it down; towards the edge it does nothing.
 void move_cursor(int dcol, int drow);
-// Takes up the gem under the cursor, or puts the taken one down.
+// Takes up the gem under the cursor, or puts the taken one down (a taken gem, whether the keys
+// or a click took it).
 void take_or_put_gem();
 // Puts a taken gem down, swapping nothing.
 void put_gem_down();

@@ -1,4 +1,4 @@
-// input_test.cpp -- key lists, the key pass, the drag that swaps, and the event drain
+// input_test.cpp -- key lists, the key pass, the drag and the clicks that swap, and the event drain
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -302,6 +302,107 @@ TEST_F(Input, APausedGameOrANewGamePutsATakenGemDown)
     EXPECT_FALSE(gem_taken) << "after p";
 }
 
+// One thing the player does: a press on the centre of square (col, row), a move by (dx, dy)
+// pixels and a release, or, when key is set, that key pressed and the key pass run.
+struct Gesture {
+    int col, row;
+    int dx = 0, dy = 0;
+    int key = 0;
+};
+
+Gesture click(int col, int row) { return {col, row}; }
+Gesture press_and_move(int col, int row, int dx, int dy) { return {col, row, dx, dy}; }
+Gesture key(int symbol) { return {0, 0, 0, 0, symbol}; }
+
+struct ClickCase {
+    const char* name;
+    Where where;
+    std::vector<Gesture> gestures;
+    std::vector<SwapRequest> requests;   // queued, in order
+    bool taken;                          // a gem taken up at the end
+    int taken_col = 0, taken_row = 0;
+};
+
+class Click : public Input, public testing::WithParamInterface<ClickCase> {};
+
+TEST_P(Click, TakesAGemAndSwapsItWithTheNeighbourClickedNext)
+{
+    const ClickCase& c = GetParam();
+    game_mode = c.where == OVER ? MODE_OVER : MODE_PLAY;
+    paused = c.where == PAUSED;
+    hover_col = 2;
+    hover_row = 2;
+    for (const Gesture& gesture : c.gestures) {
+        if (gesture.key) {
+            key_event(gesture.key, 1);
+            key_event(gesture.key, 0);
+            handle_pressed_keys();
+            continue;
+        }
+        const int x = 125 + 50 * gesture.col;
+        const int y = 125 + 50 * gesture.row;
+        mouse_down(x, y);
+        mouse_motion(x + gesture.dx, y + gesture.dy);
+        mouse_up();
+    }
+    ASSERT_EQ(waiting_moves(), static_cast<int>(c.requests.size())) << "swap requests";
+    for (int index = 0; index < waiting_moves(); ++index)
+        expect_request(c.requests[index], swap_queue[(swap_tail + index) % swap_slots], "a request");
+    EXPECT_EQ(gem_taken, c.taken) << "a gem taken up at the end";
+    if (c.taken && gem_taken) {
+        EXPECT_TRUE(taken_col == c.taken_col && taken_row == c.taken_row)
+            << "expected the gem on (" << c.taken_col << ", " << c.taken_row << ") taken, got (" << taken_col
+            << ", " << taken_row << ")";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Click, testing::Values(
+    ClickCase{"TakesTheGemClicked", PLAY, {click(3, 4)}, {}, true, 3, 4},
+    ClickCase{"AShortWiggleIsStillAClick", PLAY, {press_and_move(3, 4, 14, -13)}, {}, true, 3, 4},
+    ClickCase{"NeighbourToTheRightSwaps", PLAY, {click(3, 4), click(4, 4)}, {{3, 4, 1, 0}}, false},
+    ClickCase{"NeighbourAboveSwaps", PLAY, {click(3, 4), click(3, 3)}, {{3, 4, 0, -1}}, false},
+    ClickCase{"NeighbourOnTheEdgeSwaps", PLAY, {click(0, 7), click(0, 6)}, {{0, 7, 0, -1}}, false},
+    ClickCase{"TheTakenGemAgainPutsItDown", PLAY, {click(3, 4), click(3, 4)}, {}, false},
+    ClickCase{"AFarGemIsTakenInstead", PLAY, {click(3, 4), click(5, 4)}, {}, true, 5, 4},
+    ClickCase{"ADiagonalGemIsTakenInstead", PLAY, {click(3, 4), click(4, 5), click(4, 6)}, {{4, 5, 0, 1}}, false},
+    ClickCase{"OffTheBoardPutsItDown", PLAY, {click(3, 4), click(-1, 4)}, {}, false},
+    ClickCase{"OffTheBoardTakesNothing", PLAY, {click(8, 4), click(7, 4)}, {}, true, 7, 4},
+    ClickCase{"AfterASwapAClickTakesAgain", PLAY, {click(3, 4), click(4, 4), click(4, 4)}, {{3, 4, 1, 0}}, true, 4,
+              4},
+    ClickCase{"ADragAfterATakeSwapsAndPutsItDown", PLAY, {click(3, 4), press_and_move(5, 5, 30, 0)},
+              {{5, 5, 1, 0}}, false},
+    ClickCase{"DraggingTheTakenGemSwapsItOnce", PLAY, {click(3, 4), press_and_move(3, 4, 0, 30)}, {{3, 4, 0, 1}},
+              false},
+    ClickCase{"ASpentDragPutsItDown", PLAY, {click(7, 2), press_and_move(7, 2, 30, 0)}, {}, false},
+    ClickCase{"AClickAfterADragTakes", PLAY, {press_and_move(5, 5, 0, -30), click(1, 1)}, {{5, 5, 0, -1}}, true,
+              1, 1},
+    ClickCase{"TheArrowsSwapAClickedGem", PLAY, {click(3, 4), key(SDLK_LEFT)}, {{3, 4, -1, 0}}, false},
+    ClickCase{"AClickSwapsAGemTheKeysTook", PLAY, {key(SDLK_SPACE), click(2, 3)}, {{2, 2, 0, 1}}, false},
+    ClickCase{"SpacePutsAClickedGemDown", PLAY, {click(6, 1), key(SDLK_SPACE)}, {}, false},
+    ClickCase{"PausedClicksDoNothing", PAUSED, {click(3, 4), click(4, 4)}, {}, false},
+    ClickCase{"TableScreenClicksDoNothing", OVER, {click(3, 4), click(4, 4)}, {}, false},
+    ClickCase{"TableScreenDragsQueueAsEver", OVER, {press_and_move(3, 4, 0, 25)}, {{3, 4, 0, 1}}, false}),
+    [](const testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Input, AGemIsTakenAtTheReleaseOfAPressThatFiredNoDrag)
+{
+    game_mode = MODE_PLAY;
+    mouse_down(275, 325);
+    EXPECT_FALSE(gem_taken) << "taken at the press";
+    mouse_motion(300, 325);
+    mouse_up();
+    EXPECT_FALSE(gem_taken) << "a press that became a drag took a gem at its release";
+    EXPECT_EQ(waiting_moves(), 1);
+    // A second button pressed during a press moves the press point; only its release clicks.
+    mouse_down(275, 325);
+    mouse_down(425, 125);
+    mouse_up();
+    mouse_up();
+    EXPECT_TRUE(gem_taken && taken_col == 6 && taken_row == 0)
+        << "expected the gem on (6, 0) taken, got " << (gem_taken ? "" : "none, last ") << "(" << taken_col << ", "
+        << taken_row << ")";
+}
+
 TEST_F(Input, ReleasingTheButtonDisarmsTheDrag)
 {
     mouse_down(225, 225);
@@ -488,6 +589,31 @@ TEST_F(Events, TheWindowsActiveEventsReachThePause)
     ASSERT_EQ(SDL_PushEvent(&event), 0);
     handle_events();
     EXPECT_TRUE(paused);
+}
+
+TEST_F(Events, ATurnOfTheWheelIsNoClick)
+{
+    game_mode = MODE_PLAY;
+    const auto push_button = [](int type, int button) {
+        SDL_Event event{};
+        event.type = static_cast<Uint8>(type);
+        event.button.type = static_cast<Uint8>(type);
+        event.button.button = static_cast<Uint8>(button);
+        event.button.x = 275;
+        event.button.y = 325;
+        ASSERT_EQ(SDL_PushEvent(&event), 0);
+    };
+    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP);
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELUP);
+    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELDOWN);
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN);
+    handle_events();
+    EXPECT_FALSE(gem_taken) << "the wheel took a gem";
+    EXPECT_EQ(drag_armed, 0) << "the wheel's release ends the drag as any release does";
+    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+    handle_events();
+    EXPECT_TRUE(gem_taken) << "a left click took no gem";
 }
 
 TEST_F(Events, QuitEventRequestsTheEndAndMouseEventsReachTheDrag)
