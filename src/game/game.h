@@ -104,6 +104,30 @@ int count_moves();
 void doom_all();
 
 // ---------------------------------------------------------------------------
+// Hints (hints.cpp)
+
+struct SwapRequest;
+
+constexpr int hint_idle_ticks = 500;       // ten seconds of play without a swap show a hint
+
+extern bool hint_shown;           // a hint stands on the board: hint_move's two squares are marked
+extern SwapRequest hint_move;     // the hinted swap: the gem on (col, row) moves by (dcol, drow)
+extern int hint_age;              // ticks the hint has stood, for its pulse
+extern int ticks_without_swap;    // ticks of play since the last swap or new game
+
+// Counts the configurations as count_moves does, without storing the count; when first is not
+// null and there is one, writes the swap that completes the first found into it. Reads only kind.
+int find_moves(SwapRequest* first);
+// Shows a hint, when a game is being played with the board waiting for a move and a swap makes
+// a run; returns whether one stands.
+bool show_hint();
+// Takes the hint away and starts the ten seconds again: at a swap, a pause or a new game.
+void clear_hint();
+// One tick of the game: counts play without a swap, shows the hint after ten seconds of it, and
+// takes it away when no game is being played.
+void advance_hint();
+
+// ---------------------------------------------------------------------------
 // Collapse and refill (collapse.cpp)
 
 // Moves the gems above every empty square (life exactly 0) down into it and fills each

@@ -43,6 +43,11 @@ struct KeyRow {
 extern const KeyRow key_table[];
 extern const int key_count;
 
+// The keyboard moved the cursor (an arrow, or a gem taken up or put down) since the pointer last
+// moved: the cursor's square is outlined while a game is played. Set by the key table's rows,
+// cleared by mouse motion.
+extern bool keyboard_cursor;
+
 // The KeyModes bit of where the game is now: game_mode, and for a game being played, paused.
 unsigned key_mode_now();
 
