@@ -102,7 +102,8 @@ unsigned key_mode_now()
 
 namespace {
 
-constexpr char help_separator[] = "   ";
+// Two spaces between two keys' words keep the whole line within a 4:3 view at the help line's size.
+constexpr char help_separator[] = "  ";
 
 constexpr int help_places()
 {

@@ -52,7 +52,7 @@ extern bool keyboard_cursor;
 unsigned key_mode_now();
 
 // The help line shown below the high-score table while no game is played, made from the key
-// table's words in the order of their places, the keys joined by three spaces. The same text for
+// table's words in the order of their places, the keys joined by two spaces. The same text for
 // the whole run.
 const char* help_line();
 

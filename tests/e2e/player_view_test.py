@@ -196,8 +196,8 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
         game = PlayedGame(self, scores="zoe -1 1\n" * 100)
         start = game.wait_for_board(self.deal["start"], "board of the high-score screen")
         # Read as letters alone: at this size OCR runs a word or two together now and then.
-        help_line = "Space: new game   Drag a gem or Enter and an arrow: swap   H: hint   P: pause   M: sound   " \
-                    "F11: full screen   Esc: quit"
+        help_line = "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  M: sound  " \
+                    "F11: full screen  Esc: quit"
         self.assertEqual("".join(read_text(start, -8.5, 8.5, -5.95, 0.22)), help_line.replace(" ", ""), "the help line")
 
         game.key("space")

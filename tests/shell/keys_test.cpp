@@ -137,8 +137,8 @@ TEST(KeyTable, TheManualPageNamesEveryKey)
 
 TEST(KeyTable, TheHelpLineListsItsKeysInPlaceOrder)
 {
-    EXPECT_STREQ(help_line(), "Space: new game   Drag a gem or Enter and an arrow: swap   H: hint   P: pause   "
-                              "M: sound   F11: full screen   Esc: quit");
+    EXPECT_STREQ(help_line(), "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  "
+                              "M: sound  F11: full screen  Esc: quit");
 }
 
 // The hint key, the pause and the cursor's outline, from a game whose board waits for a move.
