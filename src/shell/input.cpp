@@ -146,7 +146,7 @@ void mouse_up()
 void mouse_motion(int x, int y)
 {
     pick_square(hover_col, hover_row, x, y);
-    keyboard_cursor = false;
+    pointer_moved();
     if (!drag_armed)
         return;
     const int dx = x - drag_start_x;

@@ -12,7 +12,7 @@
 
 namespace quarzil {
 
-bool keyboard_cursor = false;   // the keyboard moved the cursor last; mouse motion clears it
+bool keyboard_cursor = false;   // the keyboard moved the cursor since the pointer last moved
 
 namespace {
 
@@ -165,5 +165,7 @@ constexpr auto help_text = make_help_line();
 }  // namespace
 
 const char* help_line() { return help_text.data(); }
+
+void pointer_moved() { keyboard_cursor = false; }
 
 }  // namespace quarzil
