@@ -100,13 +100,15 @@ extern int move_count;       // configurations found by the last count_moves
 // into three in a line; stores the count in move_count and returns it.
 // Reads only kind; meant for a board at rest without runs.
 int count_moves();
+struct SwapRequest;   // a swap of two neighbours (the turn state machine, below)
+// Counts the configurations as count_moves does, without storing the count; when first is not
+// null and there is one, writes the swap that completes the first found into it. Reads only kind.
+int find_moves(SwapRequest* first);
 // Dooms all 64 gems and requests SND_BIGDROP.
 void doom_all();
 
 // ---------------------------------------------------------------------------
 // Hints (hints.cpp)
-
-struct SwapRequest;
 
 constexpr int hint_idle_ticks = 500;       // ten seconds of play without a swap show a hint
 
@@ -115,9 +117,6 @@ extern SwapRequest hint_move;     // the hinted swap: the gem on (col, row) move
 extern int hint_age;              // ticks the hint has stood, for its pulse
 extern int ticks_without_swap;    // ticks of play since the last swap or new game
 
-// Counts the configurations as count_moves does, without storing the count; when first is not
-// null and there is one, writes the swap that completes the first found into it. Reads only kind.
-int find_moves(SwapRequest* first);
 // Shows a hint, when a game is being played with the board waiting for a move and a swap makes
 // a run; returns whether one stands.
 bool show_hint();
