@@ -130,19 +130,31 @@ int pictures(const char* folder)
     score_table[0].score = 12345;
     game_mode = MODE_NAME_ENTRY;
     written &= picture(folder, "long_name_entry");
-    // The keyboard's cursor on one gem, another taken up.
+    // The keyboard's cursor on one gem, outlined, another taken up.
     game_mode = MODE_PLAY;
     hover_col = 5;
     hover_row = 2;
+    keyboard_cursor = true;
     gem_taken = true;
     taken_col = 2;
     taken_row = 5;
     written &= picture(folder, "keyboard_taken");
     gem_taken = false;
+    keyboard_cursor = false;
     set_sound_off(true);
     game_mode = MODE_OVER;
     written &= picture(folder, "sound_off");
     set_sound_off(false);
+    // A hint standing, at the brightest and the dimmest of its pulse.
+    game_mode = MODE_PLAY;
+    hover_col = -1;
+    while (turn_state != TURN_IDLE)
+        ticks(1);
+    show_hint();
+    written &= picture(folder, "hint_bright");
+    hint_age = 25;
+    written &= picture(folder, "hint_dim");
+    clear_hint();
     return written ? 0 : 1;
 }
 

@@ -135,6 +135,7 @@ void game_tick()
     low_time_alert();
     fade_labels();
     spin_gems();
+    advance_hint();
 
     switch (turn_state) {
     case TURN_SETTLE:    turn_state = settle_step(); break;
@@ -167,6 +168,7 @@ bool start_swap()
     if (swap_head == swap_tail)
         return false;
     play_sound(SND_SWAP);
+    clear_hint();
 
     const SwapRequest request = swap_queue[swap_tail];
     swap_first = request.row * board_size + request.col;
@@ -221,6 +223,7 @@ void new_game()
     for (Popup& popup : popups)
         popup.alpha = 0.0f;
     turn_state = TURN_SETTLE;
+    clear_hint();
 }
 
 }  // namespace quarzil

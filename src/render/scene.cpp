@@ -10,6 +10,7 @@
 #include "render/clock.h"
 #include "render/font.h"
 #include "render/gems.h"
+#include "render/marks.h"
 #include "render/screens.h"
 #include "render/view.h"
 #include "shell/shell.h"
@@ -103,6 +104,8 @@ void draw_board(bool pointer_lit)
             glPopMatrix();
         }
     }
+    if (pointer_lit)
+        draw_marks();
     glEnable(GL_DEPTH_TEST);
     glPopMatrix();
 }

@@ -143,8 +143,10 @@ void key_event(int symbol, int down)
 
 void window_active_event(int gain, int state)
 {
-    if (window_away(gain, state) && game_mode == MODE_PLAY)
+    if (window_away(gain, state) && game_mode == MODE_PLAY) {
         paused = true;
+        clear_hint();   // as "p" does
+    }
 }
 
 int key_pressed(int symbol)
@@ -184,6 +186,7 @@ void mouse_up()
 void mouse_motion(int x, int y)
 {
     pick_square(hover_col, hover_row, x, y);
+    pointer_moved();
     if (!drag_armed)
         return;
     const int dx = x - drag_start_x;

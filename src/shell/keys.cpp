@@ -12,6 +12,8 @@
 
 namespace quarzil {
 
+bool keyboard_cursor = false;   // the keyboard moved the cursor since the pointer last moved
+
 namespace {
 
 // What the keys do. Each takes the symbol of the row that acts.
@@ -33,15 +35,27 @@ void switch_full_screen(int) { toggle_full_screen(); }
 
 void switch_sound(int) { set_sound_off(!sound_off.load()); }
 
-void switch_pause(int) { paused = !paused; }
+// A hint stands only in play: a pause takes it away.
+void switch_pause(int)
+{
+    paused = !paused;
+    clear_hint();
+}
+
+void hint(int) { show_hint(); }
 
 template <int dcol, int drow>
 void arrow(int)
 {
     move_cursor(dcol, drow);
+    keyboard_cursor = true;
 }
 
-void take_gem(int) { take_or_put_gem(); }
+void take_gem(int)
+{
+    take_or_put_gem();
+    keyboard_cursor = true;
+}
 
 // The drain goes on to its last event all the same.
 void quit(int) { quit_requested = true; }
@@ -55,9 +69,10 @@ constexpr KeyRow key_table[] = {
     {SDLK_F4, "F4", IN_ANY, ACT_ONCE, test_sound<SND_ROW>, 0, ""},
     {SDLK_F5, "F5", IN_ANY, ACT_ONCE, test_sound<SND_ILLEGAL>, 0, ""},
     {SDLK_F6, "F6", IN_ANY, ACT_ONCE, test_sound<SND_ALERT>, 0, ""},
-    {SDLK_F11, "F11", IN_ANY, ACT_ONCE, switch_full_screen, 5, "F11: full screen"},
-    {SDLK_m, "m", IN_OVER | IN_GAME, ACT_ONCE, switch_sound, 4, "M: sound"},
-    {SDLK_p, "p", IN_GAME, ACT_ONCE, switch_pause, 3, "P: pause"},
+    {SDLK_F11, "F11", IN_ANY, ACT_ONCE, switch_full_screen, 6, "F11: full screen"},
+    {SDLK_m, "m", IN_OVER | IN_GAME, ACT_ONCE, switch_sound, 5, "M: sound"},
+    {SDLK_h, "h", IN_PLAY, ACT_ONCE, hint, 3, "H: hint"},
+    {SDLK_p, "p", IN_GAME, ACT_ONCE, switch_pause, 4, "P: pause"},
     // The keyboard's cursor. Taken before space may start a game below, so that the space that
     // starts one takes up no gem.
     {SDLK_LEFT, "Left", IN_PLAY, ACT_EACH_PRESS, arrow<-1, 0>, 0, ""},
@@ -68,7 +83,7 @@ constexpr KeyRow key_table[] = {
     {SDLK_RETURN, "Enter", IN_PLAY, ACT_EACH_PRESS, take_gem, 2, "Drag a gem or Enter and an arrow: swap"},
     {SDLK_KP_ENTER, "Enter", IN_PLAY, ACT_EACH_PRESS, take_gem, 0, ""},
     {SDLK_SPACE, "space", IN_OVER, ACT_ONCE, start_game, 1, "Space: new game"},
-    {SDLK_ESCAPE, "Escape", IN_ANY, ACT_IN_DRAIN, quit, 6, "Esc: quit"},
+    {SDLK_ESCAPE, "Escape", IN_ANY, ACT_IN_DRAIN, quit, 7, "Esc: quit"},
 };
 
 constexpr int key_count = static_cast<int>(std::size(key_table));
@@ -87,7 +102,8 @@ unsigned key_mode_now()
 
 namespace {
 
-constexpr char help_separator[] = "   ";
+// Two spaces between two keys' words keep the whole line within a 4:3 view at the help line's size.
+constexpr char help_separator[] = "  ";
 
 constexpr int help_places()
 {
@@ -149,5 +165,7 @@ constexpr auto help_text = make_help_line();
 }  // namespace
 
 const char* help_line() { return help_text.data(); }
+
+void pointer_moved() { keyboard_cursor = false; }
 
 }  // namespace quarzil

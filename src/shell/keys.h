@@ -43,11 +43,18 @@ struct KeyRow {
 extern const KeyRow key_table[];
 extern const int key_count;
 
+// The keyboard moved the cursor (an arrow, or a gem taken up or put down) since the pointer last
+// moved: the cursor's square is outlined while a game is played. Set by the key table's rows,
+// cleared by pointer_moved.
+extern bool keyboard_cursor;
+// The pointer moved: the cursor is the pointer's again, lit but not outlined.
+void pointer_moved();
+
 // The KeyModes bit of where the game is now: game_mode, and for a game being played, paused.
 unsigned key_mode_now();
 
 // The help line shown below the high-score table while no game is played, made from the key
-// table's words in the order of their places, the keys joined by three spaces. The same text for
+// table's words in the order of their places, the keys joined by two spaces. The same text for
 // the whole run.
 const char* help_line();
 

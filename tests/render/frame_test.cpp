@@ -13,6 +13,7 @@
 #include "recording_gl.h"
 #include "render/render.h"
 #include "render/frame_reading.h"
+#include "shell/keys.h"
 #include "shell/shell.h"
 #include "support/scratch.h"
 
@@ -607,6 +608,141 @@ TEST_F(Frame, ClockWhilePlayingPanelTableAndOrnamentOtherwise)
         EXPECT_EQ(playing, panel() == nullptr) << what << ": the panel over the board";
         EXPECT_EQ(playing, test::texts_reading(texts, "Rank").empty()) << what << ": the table";
     }
+}
+
+// A frame drawn on a square, as the board's pass draws it after the gems: its centre, its outer
+// half-width in world units and its colour.
+struct SquareFrame {
+    float x, y;
+    float outer;
+    float colour[4];
+    bool blended;
+    bool faces_viewer;
+};
+
+// The untextured quads drawn directly between the last gem and the first text.
+std::vector<SquareFrame> frames_drawn(const std::vector<Draw>& draws, const std::vector<DrawnGem>& gems,
+                                      const std::vector<DrawnText>& texts, const Matrix& camera)
+{
+    std::vector<SquareFrame> frames;
+    const std::size_t from = gems.empty() ? 0 : gems.back().last_draw + 1;
+    const std::size_t to = texts.empty() ? draws.size() : texts.front().first_draw;
+    for (std::size_t index = from; index < to; ++index) {
+        const Draw& draw = draws[index];
+        if (draw.list != 0 || draw.primitive.mode != GL_QUADS || draw.state.is_enabled(GL_TEXTURE_2D))
+            continue;
+        float low[2] = {1e9f, 1e9f}, high[2] = {-1e9f, -1e9f};
+        for (const auto& vertex : draw.primitive.vertices) {
+            const test::Point at = test::world_of(draw.state.modelview, camera, vertex.position);
+            for (int axis = 0; axis < 2; ++axis) {
+                low[axis] = std::min(low[axis], at[axis]);
+                high[axis] = std::max(high[axis], at[axis]);
+            }
+        }
+        bool facing = true;
+        for (const recording::Triangle& triangle : recording::triangles_of(draw.primitive)) {
+            const float ax = triangle.corner[1][0] - triangle.corner[0][0], ay = triangle.corner[1][1] - triangle.corner[0][1];
+            const float bx = triangle.corner[2][0] - triangle.corner[0][0], by = triangle.corner[2][1] - triangle.corner[0][1];
+            facing &= ax * by - ay * bx > 0.0f;
+        }
+        SquareFrame frame{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (high[0] - low[0]) / 2, {},
+                          draw.state.is_enabled(GL_BLEND), facing};
+        std::copy(draw.state.front.diffuse, draw.state.front.diffuse + 4, frame.colour);
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+// The hint's two squares and the keyboard's cursor are framed in play, each frame a coloured ring
+// inside a black one, opaque over the gems; the cursor only while the keyboard moved it last.
+TEST_F(Frame, FramesTheHintedSwapAndTheKeyboardsCursor)
+{
+    struct Expected {
+        int col, row;
+        const float* colour;   // nullptr: the hint's grey
+        bool inner;            // inside another frame on the same square
+    };
+    struct Case {
+        const char* what;
+        GameMode mode;
+        bool hint;
+        bool keyboard;
+        int hover_col, hover_row;
+        std::vector<Expected> frames;
+    };
+    const Case cases[] = {
+        {"the hint", MODE_PLAY, true, false, -1, -1, {{2, 3, nullptr, false}, {3, 3, nullptr, false}}},
+        {"the keyboard's cursor", MODE_PLAY, false, true, 5, 2, {{5, 2, red, false}}},
+        {"the pointer's square", MODE_PLAY, false, false, 5, 2, {}},
+        {"the cursor on a hinted square", MODE_PLAY, true, true, 3, 3,
+         {{2, 3, nullptr, false}, {3, 3, nullptr, false}, {3, 3, red, true}}},
+        {"the cursor off the board", MODE_PLAY, false, true, -1, 2, {}},
+        {"the table screen", MODE_OVER, true, true, 5, 2, {}},
+        {"name entry", MODE_NAME_ENTRY, true, true, 5, 2, {}},
+    };
+    for (const Case& c : cases) {
+        game_mode = c.mode;
+        hint_shown = c.hint;
+        hint_move = {2, 3, 1, 0};
+        hint_age = 0;
+        keyboard_cursor = c.keyboard;
+        hover_col = c.hover_col;
+        hover_row = c.hover_row;
+        draw();
+        const std::vector<SquareFrame> frames = frames_drawn(*draws, gems, texts, camera);
+        ASSERT_EQ(frames.size(), 2 * c.frames.size()) << c.what << ": expected " << c.frames.size()
+                                                      << " frames of a black and a coloured ring, got "
+                                                      << frames.size() << " rings";
+        for (std::size_t k = 0; k < c.frames.size(); ++k) {
+            const Expected& e = c.frames[k];
+            const SquareFrame& black = frames[2 * k];
+            const SquareFrame& coloured = frames[2 * k + 1];
+            const std::string what = std::string(c.what) + ", frame " + std::to_string(k);
+            for (const SquareFrame* ring : {&black, &coloured}) {
+                EXPECT_NEAR(ring->x, 1.76f * e.col - 3.16f, 1e-4) << what;
+                EXPECT_NEAR(ring->y, 6.16f - 1.76f * e.row, 1e-4) << what;
+                EXPECT_FALSE(ring->blended) << what << ": opaque";
+                EXPECT_TRUE(ring->faces_viewer) << what;
+            }
+            const float black_colour[4] = {0, 0, 0, 1};
+            EXPECT_TRUE(same_colour(black_colour, black.colour)) << what << ": got " << colour_text(black.colour);
+            EXPECT_GT(black.outer, coloured.outer) << what << ": the black ring lies around the colour";
+            EXPECT_LE(black.outer, 0.88f + 1e-4f) << what << ": within the square's edge";
+            const float* const colour = e.colour ? e.colour : white;   // a hint at its brightest
+            EXPECT_TRUE(same_colour(colour, coloured.colour))
+                << what << ": expected " << colour_text(colour) << ", got " << colour_text(coloured.colour);
+            if (e.inner) {
+                EXPECT_LT(black.outer, frames[2 * k - 1].outer - 0.1f) << what << ": inside the hint's frame";
+            }
+        }
+    }
+
+    // The hint pulses once a second: dimmest half a second after it showed.
+    game_mode = MODE_PLAY;
+    keyboard_cursor = false;
+    hint_shown = true;
+    float brightness[3];
+    for (const int age : {0, 25, 50}) {
+        hint_age = age;
+        draw();
+        const std::vector<SquareFrame> frames = frames_drawn(*draws, gems, texts, camera);
+        ASSERT_EQ(frames.size(), 4u) << "age " << age;
+        brightness[age / 25] = frames[1].colour[0];
+    }
+    EXPECT_LT(brightness[1], 0.5f * brightness[0]) << "half a second later, dimmer";
+    EXPECT_FLOAT_EQ(brightness[2], brightness[0]) << "a second later, as bright again";
+
+    // The marks leave the material and the blending as the gems left them for what follows.
+    const auto text_state = [&] {
+        draw();
+        const recording::DrawState state = texts.at(0).state;
+        return std::vector<float>{state.front.specular[0], state.front.specular[1], state.front.specular[2],
+                                  state.front.specular[3], state.front.shininess,
+                                  static_cast<float>(state.is_enabled(GL_BLEND))};
+    };
+    const std::vector<float> with_marks = text_state();
+    hint_shown = false;
+    EXPECT_EQ(with_marks, text_state()) << "the first text's highlight and blending, with and without marks";
 }
 
 TEST_F(Frame, DarkensTheBoardUnderTheTableWithATranslucentPanel)

@@ -7,9 +7,13 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "SDL.h"
+#include "game/game.h"
 #include "shell/keys.h"
+#include "shell/shell.h"
 
 namespace quarzil {
 namespace {
@@ -133,8 +137,77 @@ TEST(KeyTable, TheManualPageNamesEveryKey)
 
 TEST(KeyTable, TheHelpLineListsItsKeysInPlaceOrder)
 {
-    EXPECT_STREQ(help_line(), "Space: new game   Drag a gem or Enter and an arrow: swap   P: pause   M: sound   "
-                              "F11: full screen   Esc: quit");
+    EXPECT_STREQ(help_line(), "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  "
+                              "M: sound  F11: full screen  Esc: quit");
+}
+
+// The hint key, the pause and the cursor's outline, from a game whose board waits for a move.
+class HintKey : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        srandom(1);
+        new_game();
+        while (turn_state != TURN_IDLE)
+            game_tick();
+        pressed_count = 0;
+        paused = false;
+        keyboard_cursor = false;
+    }
+    void TearDown() override { game_mode = MODE_OVER; }
+
+    static void press(int symbol)
+    {
+        key_event(symbol, 1);
+        key_event(symbol, 0);
+        handle_pressed_keys();
+    }
+};
+
+TEST_F(HintKey, ShowsAHintInPlayOnlyAndThePauseTakesItAway)
+{
+    struct Case {
+        const char* where;
+        GameMode mode;
+        bool paused;
+        bool shown;
+    };
+    const Case cases[] = {
+        {"in play", MODE_PLAY, false, true},
+        {"paused", MODE_PLAY, true, false},
+        {"on the table screen", MODE_OVER, false, false},
+        {"in name entry", MODE_NAME_ENTRY, false, false},
+    };
+    for (const Case& c : cases) {
+        clear_hint();
+        game_mode = c.mode;
+        paused = c.paused;
+        press(SDLK_h);
+        EXPECT_EQ(hint_shown, c.shown) << c.where << ": expected " << (c.shown ? "a" : "no") << " hint";
+    }
+
+    game_mode = MODE_PLAY;
+    paused = false;
+    press(SDLK_h);
+    ASSERT_TRUE(hint_shown);
+    press(SDLK_p);
+    EXPECT_TRUE(paused);
+    EXPECT_FALSE(hint_shown) << "the pause takes the hint away";
+}
+
+TEST_F(HintKey, TheCursorIsOutlinedWhileTheKeyboardMovedItLast)
+{
+    const auto picking = pick_square;
+    pick_square = [](int& col, int& row, int, int) { col = row = 2; };
+    for (const auto& [key, name] : {std::pair{SDLK_RIGHT, "Right"}, std::pair{SDLK_RETURN, "Enter"}}) {
+        keyboard_cursor = false;
+        press(key);
+        EXPECT_TRUE(keyboard_cursor) << "after " << name;
+        mouse_motion(10, 10);
+        EXPECT_FALSE(keyboard_cursor) << "after " << name << " and the pointer's motion";
+    }
+    put_gem_down();
+    pick_square = picking;
 }
 
 }  // namespace
