@@ -310,10 +310,10 @@ void draw_moment(Screen screen)
     if (screen == SCREEN_PAUSED || !moment_text(words, moment))
         return;
     const bool playing = screen == SCREEN_PLAY;
-    // Full brightness until the last moment_fade_ticks, then dimming to nothing; the moment of a name
-    // being typed waits at full brightness.
-    const float fade = moment.ticks_left >= moment_fade_ticks ? 1.0f
-                                                              : static_cast<float>(moment.ticks_left) / moment_fade_ticks;
+    // Full brightness until its last moment_fade_ticks, then dimming to nothing; the new high
+    // score, which waits while the name is typed, stays at full brightness meanwhile.
+    const float fade =
+        moment.ticks_left >= moment_fade_ticks ? 1.0f : static_cast<float>(moment.ticks_left) / moment_fade_ticks;
     const float y = playing ? 0.0f : moment_table_y;
     if (playing) {
         const float band[4] = {0.0f, 0.0f, 0.0f, moment_band_alpha * fade};
