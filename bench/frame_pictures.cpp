@@ -155,6 +155,16 @@ int pictures(const char* folder)
     hint_age = 25;
     written &= picture(folder, "hint_dim");
     clear_hint();
+    // The moments: a level across the board in a game, and after it a new high score above the
+    // table while the name is typed.
+    game_mode = MODE_PLAY;
+    show_moment(MOMENT_LEVEL, 2);
+    written &= picture(folder, "moment_level");
+    game_mode = MODE_NAME_ENTRY;
+    clear_moments();
+    show_moment(MOMENT_HIGH_SCORE, 1);
+    written &= picture(folder, "moment_high_score");
+    clear_moments();
     return written ? 0 : 1;
 }
 

@@ -97,6 +97,7 @@ bool find_matches(bool dry_run)
     if (found) {
         play_sound(SND_ROW);
         ++combo;
+        if (combo > 1) show_moment(MOMENT_CHAIN, combo);
     } else {
         combo = 0;
         chain_total = 0;

@@ -24,6 +24,7 @@ void run_clock()
     if (clock_time < 0.0f) {
         clock_time = 0.0f;
         if (game_mode != MODE_OVER) {
+            show_moment(MOMENT_TIMES_UP, 0);
             end_game();
             play_sound(SND_GAMEOVER);
         }

@@ -112,6 +112,7 @@ void end_game()
     std::memmove(&row_earned[place + 1], &row_earned[place], sizeof(bool) * (table_rows - 1 - place));
     row_earned[place] = true;
     game_mode = MODE_NAME_ENTRY;
+    show_moment(MOMENT_HIGH_SCORE, place + 1);
 }
 
 void name_entry_key(unsigned code)

@@ -90,6 +90,7 @@ void doom_all()
     for (Cell& cell : board)
         cell.life = life_doomed;
     play_sound(SND_BIGDROP);
+    show_moment(MOMENT_NO_MOVES, 0);
 }
 
 }  // namespace quarzil

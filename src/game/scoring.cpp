@@ -42,6 +42,7 @@ void score_run(int combo, int extra, float cx, float cy)
         level_progress -= level_step;
         drain_rate = static_cast<float>(drain_rate + 0.02);
         ++level;
+        show_moment(MOMENT_LEVEL, level);
     }
 }
 
@@ -63,6 +64,7 @@ void fade_labels()
     for (Popup& popup : popups)
         popup.alpha = faded(popup.alpha);
     chain_alpha = faded(chain_alpha);
+    count_down_moments();
 }
 
 }  // namespace quarzil

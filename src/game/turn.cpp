@@ -217,6 +217,7 @@ void new_game()
     chain_points = 0;
     chain_total = 0;
     chain_alpha = 0.0f;
+    clear_moments();
     alert_countdown = 0;
     table_top = 0;
     table_row = -1;

@@ -156,6 +156,7 @@ void draw_frame()
     begin_text();
     draw_popups();
     draw_score_panel(screen);
+    draw_best_score(screen);
     if (screen == SCREEN_PAUSED)
         draw_paused_screen();
     if (sound_off.load(std::memory_order_relaxed))
@@ -165,6 +166,7 @@ void draw_frame()
         draw_table_screen(screen);
         draw_ornament();
     }
+    draw_moment(screen);
     SDL_GL_SwapBuffers();
 }
 

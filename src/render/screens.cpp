@@ -69,12 +69,29 @@ constexpr float sound_mark_x = -8.0f;
 constexpr float sound_mark_y = 5.95f;
 constexpr float sound_mark_scale = 0.5f;
 
+// "Best n" below the panel's rows while a game goes on: under the labels, small, between the
+// chain's "+n" one row below "Moves" and the top of the clock's dial (y = 0.92 on this plane).
+constexpr float best_score_y = 1.15f;
+constexpr float best_score_scale = 0.5f;
+
+// A moment in a game stands across the board's middle on a dark band; after the game, above the
+// table's header, where the player looks while typing a name. Its words are narrowed to fit
+// across the board.
+constexpr float moment_play_scale = 1.6f;
+constexpr float moment_table_scale = 1.1f;
+constexpr float moment_table_y = 5.4f;
+constexpr float moment_widest = 10.8f;
+constexpr float moment_band_half_height = 1.0f;
+constexpr float moment_band_alpha = 0.6f;
+constexpr int moment_fade_ticks = 20;   // the words dim over a moment's last 0.4 seconds
+
 void set_text_colour(const float colour[4])
 {
     glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
 }
 
-// The panel darkens what lies under it. It is drawn without the depth test, which changes
+// A dark translucent quad on the panel's plane (the panel under the table, a moment's band)
+// darkens what lies under it. It is drawn without the depth test, which changes
 // nothing on screen and spares a software renderer the depth buffer's reads and writes over a
 // third of the window: it would pass the test everywhere, since the only things drawn before it
 // that write depth are swapping gems, never nearer than z = 3; and its depth would stop
@@ -84,24 +101,29 @@ void set_text_colour(const float colour[4])
 // black), so the source term of the usual (source alpha, one minus source alpha) blend is zero:
 // blending with (zero, one minus source alpha) gives the same colours, and a software renderer
 // skips the source term's arithmetic. Only the alpha channel differs, which nothing shows or reads.
-void draw_game_over_panel()
+void draw_dark_quad(const float black[4], float left, float top, float right, float bottom)
 {
     glEnable(GL_BLEND);
-    set_text_colour(panel_black);
+    set_text_colour(black);
     glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHT1);
     glDisable(GL_DEPTH_TEST);
     glBegin(GL_QUADS);
-    glVertex3f(game_over_left, game_over_top, panel_z);
-    glVertex3f(game_over_left, game_over_bottom, panel_z);
-    glVertex3f(game_over_right, game_over_bottom, panel_z);
-    glVertex3f(game_over_right, game_over_top, panel_z);
+    glVertex3f(left, top, panel_z);
+    glVertex3f(left, bottom, panel_z);
+    glVertex3f(right, bottom, panel_z);
+    glVertex3f(right, top, panel_z);
     glEnd();
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     glBlendFunc(GL_ONE, GL_ONE);
+}
+
+void draw_game_over_panel()
+{
+    draw_dark_quad(panel_black, game_over_left, game_over_top, game_over_right, game_over_bottom);
 }
 
 // The width a row leaves its name (and, while it is typed, its cursor): from the name column to
@@ -267,6 +289,48 @@ void draw_sound_mark()
     set_text_colour(text_grey);
     write_text(ALIGN_LEFT, "Sound off");
     glPopMatrix();
+}
+
+void draw_best_score(Screen screen)
+{
+    const ScoreEntry& best = score_table[0];
+    if (!game_on(screen) || (best.name[0] == '\0' && best.score == 0 && best.level == 0))
+        return;
+    glPushMatrix();
+    glTranslatef(score_labels_left, best_score_y, panel_z);
+    glScalef(best_score_scale, best_score_scale, 1.0f);
+    set_text_colour(colour_red);
+    write_text(ALIGN_LEFT, "Best %d", best.score);
+    glPopMatrix();
+}
+
+void draw_moment(Screen screen)
+{
+    char words[moment_text_bytes];
+    if (screen == SCREEN_PAUSED || !moment_text(words, moment))
+        return;
+    const bool playing = screen == SCREEN_PLAY;
+    // Full brightness until its last moment_fade_ticks, then dimming to nothing; the new high
+    // score, which waits while the name is typed, stays at full brightness meanwhile.
+    const float fade =
+        moment.ticks_left >= moment_fade_ticks ? 1.0f : static_cast<float>(moment.ticks_left) / moment_fade_ticks;
+    const float y = playing ? 0.0f : moment_table_y;
+    if (playing) {
+        const float band[4] = {0.0f, 0.0f, 0.0f, moment_band_alpha * fade};
+        draw_dark_quad(band, game_over_left, y + moment_band_half_height, game_over_right, y - moment_band_half_height);
+    }
+    const float scale = playing ? moment_play_scale : moment_table_scale;
+    const float width = text_width(words) * scale;
+    const float narrowing = width > moment_widest ? moment_widest / width : 1.0f;
+    const float colour[4] = {colour_red[0] * fade, colour_red[1] * fade, colour_red[2] * fade, 1.0f};
+    begin_text();
+    glPushMatrix();
+    glTranslatef(paused_x, y, panel_z);
+    glScalef(scale * narrowing, scale, 1.0f);
+    set_text_colour(colour);
+    write_text(ALIGN_CENTRE, "%s", words);
+    glPopMatrix();
+    end_text();
 }
 
 void draw_table_screen(Screen screen)

@@ -1,5 +1,6 @@
 // screens.h -- the words and numbers on screen: the score labels, the score panel, and what each
-// screen adds to them (the paused words, the high-score table with its help line or name prompt)
+// screen adds to them (the paused words, the high-score table with its help line or name prompt,
+// the best score, the moments)
 #pragma once
 
 namespace quarzil {
@@ -36,5 +37,12 @@ void draw_sound_mark();
 // After a game: the board darkened under a panel that carries the high-score table, and below
 // it the keys' help line, or the prompt for a name while one is typed.
 void draw_table_screen(Screen screen);
+// "Best n", small, below the score panel's rows while a game goes on: the table's best score,
+// once the table holds a row.
+void draw_best_score(Screen screen);
+// The moment shown, in large words: across the board on a dark band while a game is played,
+// above the table's header after it; nothing while paused or when there is none. Brackets its
+// own text, and leaves the state as every frame ends.
+void draw_moment(Screen screen);
 
 }  // namespace quarzil

@@ -123,7 +123,8 @@ std::vector<DrawnText> texts_drawn(const std::vector<Draw>& draws, const Matrix&
             last = &texts.back();
         }
         last->text += glyph_chars[glyph];
-        last->end = left + glyphs[glyph].advance;
+        const float pen_after[3] = {glyphs[glyph].advance, 0.0f, 0.0f};   // in text drawn scaled, too
+        last->end = world_of(draw.state.modelview, camera, pen_after)[0];
         continues = true;
     }
     return texts;

@@ -566,6 +566,110 @@ TEST_F(Frame, ScorePanelShowsTheFiguresAndTheChainOrTheEndOfTheGame)
     }
 }
 
+TEST_F(Frame, BestScoreStandsSmallBelowThePanelsRowsWhileAGameGoesOn)
+{
+    const struct {
+        GameMode mode;
+        bool paused_game, table_has_a_row, shown;
+    } cases[] = {
+        {MODE_PLAY, false, true, true},
+        {MODE_PLAY, true, true, true},
+        {MODE_PLAY, false, false, false},
+        {MODE_OVER, false, true, false},
+        {MODE_NAME_ENTRY, false, true, false},
+    };
+    for (const auto& c : cases) {
+        std::memset(score_table, 0, sizeof score_table);
+        if (c.table_has_a_row)
+            score_table[0] = {"ann", 4321, 5};
+        score_table[1] = {"bob", 99, 2};   // only the best row counts
+        game_mode = c.mode;
+        paused = c.paused_game;
+        score = 1234;
+        draw();
+        paused = false;
+        const std::string what = "mode " + std::to_string(c.mode) + (c.paused_game ? ", paused" : "") +
+                                 (c.table_has_a_row ? "" : ", a free table");
+        if (c.shown) {
+            const DrawnText* best = text_on_line("Best 4321", 1.15f);
+            expect_text_at(best, START, -8.0f, 1.15f, 8.0f, red, what);
+            if (best != nullptr) {
+                EXPECT_LT(best->end, -5.0f) << what << ": small, under the labels";
+            }
+        } else {
+            EXPECT_TRUE(test::texts_reading(texts, "Best 4321").empty()) << what;
+            EXPECT_TRUE(test::texts_reading(texts, "Best 0").empty()) << what;
+        }
+        // The panel's rows stay where they stood.
+        expect_text_at(text_on_line("1234", 5.0f), END, -3.7f, 5.0f, 8.0f, red, what + ", the score");
+        expect_text_at(text_on_line("Moves", 2.9f), START, -8.0f, 2.9f, 8.0f, red, what);
+    }
+}
+
+TEST_F(Frame, AMomentStandsLargeAcrossTheBoardInAGameAndAboveTheTableAfter)
+{
+    const float half_red[4] = {0.4f, 0.05f, 0.0f, 1.0f};
+    const struct {
+        GameMode mode;
+        bool paused_game;
+        Moment shown;
+        const char* words;   // nullptr: none drawn
+        float y;
+        const float* colour;
+        bool band;           // on a dark band across the board
+    } cases[] = {
+        {MODE_PLAY, false, {MOMENT_LEVEL, 4, 100}, "Level 4", 0.0f, red, true},
+        {MODE_PLAY, false, {MOMENT_CHAIN, 3, 60}, "Chain x3", 0.0f, red, true},
+        {MODE_PLAY, false, {MOMENT_NO_MOVES, 0, 10}, "No more moves", 0.0f, half_red, true},   // fading
+        {MODE_PLAY, true, {MOMENT_LEVEL, 4, 100}, nullptr, 0.0f, red, false},                 // paused
+        {MODE_PLAY, false, {MOMENT_NONE, 0, 0}, nullptr, 0.0f, red, false},
+        {MODE_NAME_ENTRY, false, {MOMENT_HIGH_SCORE, 3, 100}, "New high score: 3rd", 5.4f, red, false},
+        {MODE_OVER, false, {MOMENT_HIGH_SCORE, 12, 100}, "New high score: 12th", 5.4f, red, false},
+    };
+    for (const auto& c : cases) {
+        game_mode = c.mode;
+        paused = c.paused_game;
+        moment = c.shown;
+        draw();
+        paused = false;
+        moment = {MOMENT_NONE, 0, 0};
+        const std::string what = std::string("mode ") + std::to_string(c.mode) + ", moment " +
+                                 std::to_string(c.shown.kind) + (c.paused_game ? ", paused" : "");
+        const Draw* quad = panel();
+        if (c.mode == MODE_PLAY) {
+            EXPECT_EQ(c.band, quad != nullptr) << what << ": a dark band across the board";
+        }
+        if (c.words == nullptr) {
+            EXPECT_TRUE(test::texts_reading(texts, "Level 4").empty()) << what;
+            continue;
+        }
+        const DrawnText* text = text_on_line(c.words, c.y);
+        expect_text_at(text, CENTRE, 2.4f, c.y, 8.0f, c.colour, what);
+        if (text == nullptr)
+            continue;
+        EXPECT_GT(text->end - text->start, 0.0f) << what;
+        EXPECT_LE(text->end - text->start, 10.8f + 1e-4f) << what << ": fits across the board";
+        const std::size_t last_gem = gems.empty() ? 0 : gems.back().last_draw;
+        EXPECT_GT(text->first_draw, last_gem) << what << ": drawn over the board";
+        if (c.band && quad != nullptr) {
+            EXPECT_LT(static_cast<std::size_t>(quad - draws->data()), text->first_draw) << what << ": the band under the words";
+            float top = -100.0f, bottom = 100.0f;
+            for (const auto& vertex : quad->primitive.vertices) {
+                const test::Point corner = test::world_of(quad->state.modelview, camera, vertex.position);
+                top = std::max(top, corner[1]);
+                bottom = std::min(bottom, corner[1]);
+            }
+            EXPECT_NEAR(1.0f, top, 1e-4) << what << ": the band's top";
+            EXPECT_NEAR(-1.0f, bottom, 1e-4) << what << ": the band's bottom";
+        }
+        if (c.mode != MODE_PLAY) {
+            const std::vector<DrawnText> header = test::texts_reading(texts, "Rank");
+            ASSERT_EQ(1u, header.size()) << what;
+            EXPECT_GT(c.y - 0.5f, header[0].y) << what << ": above the table's header";
+        }
+    }
+}
+
 TEST_F(Frame, ClockWhilePlayingPanelTableAndOrnamentOtherwise)
 {
     int kind_1_squares = 0;
