@@ -74,8 +74,8 @@ void draw_board(bool pointer_lit)
                 swing = -swing;
             }
             y += static_cast<float>(square_size * cell.drop);
-            // A gem the keyboard took up is lifted towards the viewer and lit, wherever the
-            // pointer is.
+            // A gem taken up, by the keyboard or a click, is lifted towards the viewer and lit,
+            // wherever the pointer is.
             const bool taken = pointer_lit && gem_taken && column == taken_col && row == taken_row;
             if (taken)
                 z += taken_lift;
