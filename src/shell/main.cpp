@@ -93,12 +93,7 @@ int main()
     set_sound_off(settings.sound_off);
     window_width = settings.window_width;
     window_height = settings.window_height;
-    set_video_mode(window_width, window_height);
-    SDL_WM_SetCaption("Quarzil", "quarzil");
-    set_view(window_width, window_height);
-    init_scene();
-    load_font();
-    build_gem_lists();
+    open_scene(window_width, window_height);
     if (settings.full_screen)
         toggle_full_screen();
     pthread_sigmask(SIG_UNBLOCK, &alarm_signal, nullptr);

@@ -124,6 +124,10 @@ void toggle_full_screen();
 // and ends the process with status 2: it never returns a failure.
 SDL_Surface* set_video_mode(int width, int height);
 
+// Opens the window at the given size with its title, then sets up the view, the scene's fixed
+// state, the font and the gem lists: the one start-up of the picture, on the desktop and the web.
+void open_scene(int width, int height);
+
 // ---------------------------------------------------------------------------
 // The player's settings: Settings, default_settings, load_settings and save_settings are the
 // settings file's (storage/settings_file.h); main applies them to the window and the sound.

@@ -70,4 +70,14 @@ SDL_Surface* set_video_mode(int width, int height)
     std::exit(2);
 }
 
+void open_scene(int width, int height)
+{
+    set_video_mode(width, height);
+    SDL_WM_SetCaption("Quarzil", "quarzil");
+    set_view(width, height);
+    init_scene();
+    load_font();
+    build_gem_lists();
+}
+
 }  // namespace quarzil

@@ -146,12 +146,7 @@ int main()
     window_width = EM_ASM_INT(return Module.canvas.clientWidth || 800;);
     window_height = EM_ASM_INT(return Module.canvas.clientHeight || 600;);
     web::use_browser_gl();
-    set_video_mode(window_width, window_height);
-    SDL_WM_SetCaption("Quarzil", "quarzil");
-    set_view(window_width, window_height);
-    init_scene();
-    load_font();
-    build_gem_lists();
+    open_scene(window_width, window_height);
     paused = false;
 
     score_path(score_file);
