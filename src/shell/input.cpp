@@ -147,6 +147,11 @@ void window_active_event(int gain, int state)
         paused = true;
         clear_hint();   // as "p" does
     }
+    if ((state & SDL_APPACTIVE) != 0)
+        window_hidden = gain == 0;
+    // A window given back shows what was drawn into it last, or nothing: the next pass draws.
+    if (gain != 0)
+        frame_stale = true;
 }
 
 int key_pressed(int symbol)
@@ -285,6 +290,10 @@ void handle_events()
         case SDL_VIDEORESIZE:
             set_view(event.resize.w, event.resize.h);
             restore_lost_scene();
+            frame_stale = true;
+            break;
+        case SDL_VIDEOEXPOSE:
+            frame_stale = true;   // what the window showed was lost: the next pass draws it again
             break;
         case SDL_ACTIVEEVENT:
             window_active_event(event.active.gain, event.active.state);

@@ -1,0 +1,143 @@
+#!/usr/bin/python3
+"""minimised_test.py -- a game out of sight presents no frames, and shows the right one at once
+when it comes back; a paused game, whose picture stands still, is not drawn again and again.
+
+    minimised_test.py --board-printer PATH --fixed-clock PATH --frame-counter PATH [unittest options]
+
+The frames are counted by the preloaded frame counter (bench/frame_counter.c), which counts every
+SDL_GL_SwapBuffers in a file. Minimising needs a window manager: openbox runs on the test's X
+server. harness.py says which game is played.
+"""
+import os
+import struct
+import time
+import unittest
+
+from PIL import ImageChops
+
+import harness
+from harness import Game, run
+from player_view_test import read_text, window_manager
+
+frame_counter = None   # path of the preloaded counter, from the command line
+
+AWAY_SECONDS = 3      # how long the window stays minimised while no frame may come
+BACK_SECONDS = 0.2    # the first frame after the window comes back comes within this
+
+
+class CountedGame(Game):
+    """The installed game with every frame it presents counted."""
+
+    def game_environment(self):
+        self.counter_path = os.path.join(self.home, "frames")
+        return {"LD_PRELOAD": frame_counter + " " + harness.fixed_clock, "QUARZIL_FRAME_COUNTER": self.counter_path}
+
+    def frames(self):
+        """The frames presented so far."""
+        try:
+            with open(self.counter_path, "rb") as file:
+                data = file.read(16)
+        except FileNotFoundError:
+            return 0
+        return struct.unpack("=QQ", data)[1] if len(data) == 16 else 0
+
+    def frames_over(self, seconds):
+        before = self.frames()
+        time.sleep(seconds)
+        return self.frames() - before
+
+    def settle(self, what, timeout=5):
+        """Waits until no frame has come for half a second (the last frames of the window going)."""
+        deadline = time.monotonic() + timeout
+        while self.frames_over(0.5):
+            self.test.assertLess(time.monotonic(), deadline, "frames still come %d s after %s" % (timeout, what))
+
+    def minimise(self):
+        run("xdotool", "windowminimize", "--sync", self.window)
+        self.settle("the window was minimised")
+        self.test.assertEqual(self.frames_over(AWAY_SECONDS), 0,
+                              "frames presented in %d s while minimised" % AWAY_SECONDS)
+
+    def restore(self):
+        """Gives the window back; returns the first picture after it, taken once a frame came."""
+        before = self.frames()
+        run("xdotool", "windowactivate", "--sync", self.window)
+        back = time.monotonic()
+        while self.frames() == before:
+            self.test.assertLess(time.monotonic() - back, BACK_SECONDS,
+                                 "no frame within %.1f s of the window coming back" % BACK_SECONDS)
+            time.sleep(0.005)
+        return self.screenshot()
+
+
+class MinimisedTest(harness.FirstGame, unittest.TestCase):
+
+    def setUp(self):
+        window_manager(self)
+
+    def test_the_start_screen_minimised_presents_nothing_and_comes_back_at_once(self):
+        game = CountedGame(self)
+        game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        self.assertGreater(game.frames_over(1), 25, "frames a second on the start screen in view")
+        game.minimise()
+        image = game.restore()
+        differences = harness.board_differences(harness.expected_colours(self.deal["start"], image.size),
+                                                harness.read_board(image))
+        self.assertEqual(differences, [], "the first picture after the window came back; screenshot: %s"
+                         % game.keep(image, "back"))
+        self.assertEqual(harness.table_header(image), ["Rank", "Name", "Score", "Level"],
+                         "the table in the first picture after the window came back")
+        self.assertGreater(game.frames_over(1), 25, "frames a second on the start screen back in view")
+
+    def test_a_game_minimised_presents_nothing_and_comes_back_paused_drawn_once(self):
+        game = CountedGame(self)
+        self.start_play(game)
+        game.minimise()
+        image = game.restore()
+        self.assertEqual(read_text(image, -0.5, 5.3, 0.45, 0.45, zoom=1), ["Paused"],
+                         "the first picture after the window came back; screenshot: %s" % game.keep(image, "back"))
+        # Standing still, the paused screen is not drawn again: what shows is that one picture.
+        self.assertLessEqual(game.frames_over(2), 1, "frames in 2 s of the paused screen standing still")
+        still = game.screenshot()
+        self.assertIsNone(ImageChops.difference(image, still).getbbox(),
+                          "the paused screen changed while it stood still; screenshot: %s" % game.keep(still, "still"))
+        game.key("p")
+        game.wait_for_board(self.deal["game"], "the board back after p")
+        self.assertGreater(game.frames_over(1), 25, "frames a second of a game played on")
+
+    def test_a_paused_screen_is_drawn_again_only_when_it_changes(self):
+        game = CountedGame(self)
+        self.start_play(game)
+        game.key("p")
+        game.settle("the game was paused")
+        paused = game.screenshot()
+        self.assertEqual(read_text(paused, -0.5, 5.3, 0.45, 0.45, zoom=1), ["Paused"])
+        game.key("m")   # the sound off: its mark appears above the score panel
+        changed = game.wait_for(lambda image: ImageChops.difference(image, paused).getbbox() is not None,
+                                "the sound's mark on the paused screen", timeout=2)
+        left, top, right, bottom = ImageChops.difference(changed, paused).getbbox()
+        width, height = changed.size
+        self.assertTrue(right < width / 2 and bottom < height / 4,
+                        "the paused screen changed at %s, not only where the sound's mark stands; screenshot: %s"
+                        % ((left, top, right, bottom), game.keep(changed, "sound-off")))
+        game.settle("the sound was switched off")
+        game.key("m")
+
+
+def setUpModule():
+    harness.start_session()
+
+
+def tearDownModule():
+    harness.stop_session()
+
+
+def main():
+    global frame_counter
+    paths, argv = harness.read_command_line(__doc__, ("--frame-counter",), extra_required=True)
+    frame_counter = paths["frame_counter"]
+    unittest.main(argv=argv)
+
+
+if __name__ == "__main__":
+    main()
