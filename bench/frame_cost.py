@@ -266,8 +266,9 @@ def report(rows, rounds):
     empty_mib = statistics.median(r["mib"] for r in empty)
     empty_dirty = statistics.median(r["dirty"] for r in empty)
     print("\nmedians over %d rounds; CPU in %% of one core, the process's threads together" % rounds)
-    header = "%-26s %7s %13s %8s %7s %6s %8s %8s %8s %8s %6s %7s" % (
-        "subject", "CPU %", "(min-max)", "ms/frame", "X %", "fps", "priv MiB", "dirty", "first s", "x empty",
+    width = max(len(name) for name in rows)
+    header = "%-*s %7s %13s %8s %7s %6s %8s %8s %8s %8s %6s %7s" % (
+        width, "subject", "CPU %", "(min-max)", "ms/frame", "X %", "fps", "priv MiB", "dirty", "first s", "x empty",
         "+MiB", "+dirty")
     print(header)
     print("-" * len(header))
@@ -276,9 +277,12 @@ def report(rows, rounds):
         median_cpu = statistics.median(cpu)
         median_mib = statistics.median(r["mib"] for r in results)
         median_dirty = statistics.median(r["dirty"] for r in results)
-        print("%-26s %7.1f %13s %8.2f %7.1f %6.1f %8.1f %8.1f %8.3f %8.2f %6.1f %7.1f" % (
-            name, median_cpu, "(%.1f-%.1f)" % (min(cpu), max(cpu)), statistics.median(r["ms"] for r in results),
-            statistics.median(r["x"] for r in results), statistics.median(r["fps"] for r in results),
+        fps = statistics.median(r["fps"] for r in results)
+        # A window that drew nothing has no cost per frame.
+        per_frame = "%8.2f" % statistics.median(r["ms"] for r in results) if fps > 0 else "%8s" % "-"
+        print("%-*s %7.1f %13s %s %7.1f %6.1f %8.1f %8.1f %8.3f %8.2f %6.1f %7.1f" % (
+            width, name, median_cpu, "(%.1f-%.1f)" % (min(cpu), max(cpu)), per_frame,
+            statistics.median(r["x"] for r in results), fps,
             median_mib, median_dirty, statistics.median(r["first"] for r in results), median_cpu / empty_cpu,
             median_mib - empty_mib, median_dirty - empty_dirty))
 
@@ -289,8 +293,9 @@ def report_out_of_sight(ratios, rounds):
     if not ratios:
         return
     print("\nCPU against the same game in view, median (largest) over %d rounds" % rounds)
+    width = max(len(name) for name in ratios)
     for name, values in ratios.items():
-        print("%-40s %6.3f (%.3f)" % (name, statistics.median(values), max(values)))
+        print("%-*s %6.3f (%.3f)" % (width, name, statistics.median(values), max(values)))
 
 
 def main():
