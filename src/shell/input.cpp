@@ -147,8 +147,12 @@ void window_active_event(int gain, int state)
         paused = true;
         clear_hint();   // as "p" does
     }
-    if ((state & SDL_APPACTIVE) != 0)
-        window_hidden = gain == 0;
+    // Whatever a window gains, it is on screen: a window system may give a minimised window back
+    // by another event than the one that took it (maximised again, or focused).
+    if (gain != 0)
+        window_hidden = false;
+    else if ((state & SDL_APPACTIVE) != 0)
+        window_hidden = true;
     // A window given back shows what was drawn into it last, or nothing: the next pass draws.
     if (gain != 0)
         frame_stale = true;
@@ -293,7 +297,10 @@ void handle_events()
             frame_stale = true;
             break;
         case SDL_VIDEOEXPOSE:
-            frame_stale = true;   // what the window showed was lost: the next pass draws it again
+            // What the window showed was lost, and a window exposed is on screen: the next pass
+            // draws it again.
+            window_hidden = false;
+            frame_stale = true;
             break;
         case SDL_ACTIVEEVENT:
             window_active_event(event.active.gain, event.active.state);

@@ -81,8 +81,9 @@ struct DrawState {
 // Drawn when the window is not hidden and the picture is stale or moves by itself.
 bool frame_due(const DrawState& state);
 
-// The window is minimised: it lost SDL_APPACTIVE and has not had it back. A window that never
-// had an active event is taken as visible. While it is set no frame is drawn; ticks go on.
+// The window is minimised: it lost SDL_APPACTIVE and has since gained nothing nor been exposed.
+// A window that never had an active event is taken as visible. While it is set no frame is
+// drawn; ticks go on.
 extern bool window_hidden;
 // The picture on screen may be out of date: set by a tick run, a key pass with keys to apply,
 // a view of another size, and by the window being exposed, resized or given back; cleared by a
@@ -179,8 +180,8 @@ void key_event(int symbol, int down);
 // game being played pauses, as "p" would, when its window goes from the player's sight (the
 // keyboard focus lost, or the window minimised; not the pointer leaving it); coming back leaves
 // it paused until "p". The start screen and name entry are left alone. SDL_APPACTIVE lost
-// hides the window (window_hidden) and regained shows it again; anything regained asks for a
-// frame at once (frame_stale).
+// hides the window (window_hidden); anything regained shows it again and asks for a frame at
+// once (frame_stale).
 void window_active_event(int gain, int state);
 // Whether the symbol was pressed since the last key pass.
 int key_pressed(int symbol);

@@ -137,12 +137,21 @@ TEST_F(DrawDecision, OutOfSightNothingIsDrawnAndAStillPictureOnce)
          {"wtke", "wtke", "wtke"}},
         {"game minimised", MODE_PLAY, false, [] { push_active(0, SDL_APPACTIVE | SDL_APPINPUTFOCUS); },
          {"wke", "wke", "wke"}},
-        {"paused, minimised and exposed", MODE_PLAY, true,
+        {"paused, minimised, focus lost", MODE_PLAY, true,
+         [] { push_active(0, SDL_APPACTIVE | SDL_APPINPUTFOCUS); }, {"wke", "wke", "wke"}},
+        // A window that is exposed, or gains the focus, is on screen, whatever said it went.
+        {"paused, minimised, then exposed", MODE_PLAY, true,
          [] {
              push_active(0, SDL_APPACTIVE);
              push_type(SDL_VIDEOEXPOSE);
          },
-         {"wke", "wke", "wke"}},
+         {"wfke", "wke", "wke"}},
+        {"start screen minimised, then focused", MODE_OVER, false,
+         [] {
+             push_active(0, SDL_APPACTIVE | SDL_APPINPUTFOCUS);
+             push_active(1, SDL_APPINPUTFOCUS);
+         },
+         {"wtfke", "wtfke", "wtfke"}},
         {"start screen minimised and restored", MODE_OVER, false,
          [] {
              push_active(0, SDL_APPACTIVE);
