@@ -11,6 +11,10 @@ CPU over the same window, the frames drawn per second, the private memory (Priva
 /proc/PID/smaps, and its dirty part alone, both without the image segment shared with the X
 server), the time from exec to the first frame on screen (the first SDL_GL_SwapBuffers returned,
 timed by a preloaded counter), and the ratios to the empty window.
+Out of sight: under a window manager (openbox, started on the same server) each game is also
+measured minimised on its start screen, minimised while a game was played (which pauses it), and
+given back paused; the last lines give their CPU as a ratio to the same game in view (the start
+screen, the game played), each round's ratio taken within that one process.
 Figures are medians over the rounds; the subjects run one at a time, interleaved, so that a
 busy machine weighs on all of them alike.
 
@@ -103,8 +107,31 @@ class Session:
         self.server, self.display = virtual_x.start()
         self.home = os.path.join(folder, "home")
         os.makedirs(self.home, exist_ok=True)
+        self.manager = self.start_window_manager()
+
+    def start_window_manager(self):
+        """Openbox on the server, so that a window can be minimised; None where it is missing."""
+        if not shutil.which("openbox"):
+            print("openbox is not installed: the games are measured in view only", flush=True)
+            return None
+        environment = dict(os.environ, DISPLAY=self.display)
+        manager = subprocess.Popen(["openbox", "--sm-disable"], env=environment, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=environment,
+                                   capture_output=True, text=True).stdout
+            if "window id" in check:
+                return manager
+            time.sleep(0.1)
+        manager.kill()
+        manager.wait()
+        raise RuntimeError("openbox did not start within 10 s")
 
     def close(self):
+        if self.manager:
+            self.manager.terminate()
+            self.manager.wait()
         self.server.terminate()
         self.server.wait()
 
@@ -135,7 +162,10 @@ class Session:
 
     def run(self, command, extra, pin_clock, then_play):
         """Runs one process: its first frame, its cost as it starts, and, for a game, the cost of
-        a game started with space. Returns a list of result dicts (one or two)."""
+        a game started with space; under a window manager, also minimised on the start screen,
+        minimised while playing, and given back paused. Returns a dict of results by stage:
+        "start" alone for the empty window; "start", "playing" and, minimised, "start minimised",
+        "playing minimised" and "paused" for a game."""
         counter_path = os.path.join(self.folder, "frames")
         stderr_path = os.path.join(self.folder, "stderr")
         if os.path.exists(counter_path):
@@ -153,25 +183,45 @@ class Session:
                         raise RuntimeError("%s drew no frame: %s" % (command, stderr.read()))
                 time.sleep(0.002)
             first_frame = (read_counter(counter_path)[0] - started) / 1e9
-            results = [self.measure(process.pid, counter_path)]
+            results = {"start": self.measure(process.pid, counter_path)}
             if then_play:
-                self.press_space()
-                results.append(self.measure(process.pid, counter_path))
-            for result in results:
+                window = self.find_window()
+                if self.manager:
+                    self.minimise(window)
+                    results["start minimised"] = self.measure(process.pid, counter_path)
+                    self.restore(window)
+                self.press_key(window, "space")
+                results["playing"] = self.measure(process.pid, counter_path)
+                if self.manager:
+                    self.minimise(window)
+                    results["playing minimised"] = self.measure(process.pid, counter_path)
+                    self.restore(window)   # the game paused as its window went
+                    results["paused"] = self.measure(process.pid, counter_path)
+            for result in results.values():
                 result["first"] = first_frame
             return results
         finally:
             process.kill()
             process.wait()
 
-    def press_space(self):
-        environment = dict(os.environ, DISPLAY=self.display)
-        window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quarzil$"], env=environment,
-                                capture_output=True, text=True, timeout=30).stdout.split()
+    def xdotool(self, *arguments):
+        return subprocess.run(["xdotool"] + list(arguments), env=dict(os.environ, DISPLAY=self.display),
+                              capture_output=True, text=True, check=True, timeout=30).stdout
+
+    def find_window(self):
+        window = self.xdotool("search", "--onlyvisible", "--name", "^Quarzil$").split()
         if not window:
-            raise RuntimeError("no window named Quarzil to press space in")
-        subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "key", "space"], env=environment,
-                       check=True, timeout=30)
+            raise RuntimeError("no window named Quarzil")
+        return window[0]
+
+    def press_key(self, window, key):
+        self.xdotool("windowfocus", "--sync", window, "key", key)
+
+    def minimise(self, window):
+        self.xdotool("windowminimize", "--sync", window)
+
+    def restore(self, window):
+        self.xdotool("windowactivate", "--sync", window)
 
 
 def parse_arguments():
@@ -203,6 +253,12 @@ def parse_arguments():
     return arguments
 
 
+# A stage measured out of sight, and the stage of the same process in view it is set against.
+OUT_OF_SIGHT = (("start minimised", "start"), ("playing minimised", "playing"), ("paused", "playing"))
+STAGE_NAMES = {"start": "start screen", "playing": "playing", "start minimised": "start screen minimised",
+               "playing minimised": "playing minimised", "paused": "paused, back in view"}
+
+
 def report(rows, rounds):
     """Prints one line per subject: medians over the rounds, and ratios to the empty window."""
     empty = rows["empty"]
@@ -210,8 +266,9 @@ def report(rows, rounds):
     empty_mib = statistics.median(r["mib"] for r in empty)
     empty_dirty = statistics.median(r["dirty"] for r in empty)
     print("\nmedians over %d rounds; CPU in %% of one core, the process's threads together" % rounds)
-    header = "%-26s %7s %13s %8s %7s %6s %8s %8s %8s %8s %6s %7s" % (
-        "subject", "CPU %", "(min-max)", "ms/frame", "X %", "fps", "priv MiB", "dirty", "first s", "x empty",
+    width = max(len(name) for name in rows)
+    header = "%-*s %7s %13s %8s %7s %6s %8s %8s %8s %8s %6s %7s" % (
+        width, "subject", "CPU %", "(min-max)", "ms/frame", "X %", "fps", "priv MiB", "dirty", "first s", "x empty",
         "+MiB", "+dirty")
     print(header)
     print("-" * len(header))
@@ -220,11 +277,25 @@ def report(rows, rounds):
         median_cpu = statistics.median(cpu)
         median_mib = statistics.median(r["mib"] for r in results)
         median_dirty = statistics.median(r["dirty"] for r in results)
-        print("%-26s %7.1f %13s %8.2f %7.1f %6.1f %8.1f %8.1f %8.3f %8.2f %6.1f %7.1f" % (
-            name, median_cpu, "(%.1f-%.1f)" % (min(cpu), max(cpu)), statistics.median(r["ms"] for r in results),
-            statistics.median(r["x"] for r in results), statistics.median(r["fps"] for r in results),
+        fps = statistics.median(r["fps"] for r in results)
+        # A window that drew nothing has no cost per frame.
+        per_frame = "%8.2f" % statistics.median(r["ms"] for r in results) if fps > 0 else "%8s" % "-"
+        print("%-*s %7.1f %13s %s %7.1f %6.1f %8.1f %8.1f %8.3f %8.2f %6.1f %7.1f" % (
+            width, name, median_cpu, "(%.1f-%.1f)" % (min(cpu), max(cpu)), per_frame,
+            statistics.median(r["x"] for r in results), fps,
             median_mib, median_dirty, statistics.median(r["first"] for r in results), median_cpu / empty_cpu,
             median_mib - empty_mib, median_dirty - empty_dirty))
+
+
+def report_out_of_sight(ratios, rounds):
+    """Prints, for each game's stage out of sight or standing still, its CPU as a ratio to the
+    same process in view: the median over the rounds and the largest."""
+    if not ratios:
+        return
+    print("\nCPU against the same game in view, median (largest) over %d rounds" % rounds)
+    width = max(len(name) for name in ratios)
+    for name, values in ratios.items():
+        print("%-*s %6.3f (%.3f)" % (width, name, statistics.median(values), max(values)))
 
 
 def main():
@@ -235,23 +306,33 @@ def main():
         session = Session(arguments, folder)
         subjects = [("empty", session.empty, False)] + [(label, path, True) for label, path in arguments.games]
         rows = {"empty": []}
+        ratios = {}
         for label, _ in arguments.games:
-            rows[label + " start screen"] = []
-            rows[label + " playing"] = []
+            for stage in ("start", "playing", "start minimised", "playing minimised", "paused"):
+                if session.manager or stage in ("start", "playing"):
+                    rows[label + " " + STAGE_NAMES[stage]] = []
+            if session.manager:
+                for stage, in_view in OUT_OF_SIGHT:
+                    ratios["%s %s / %s" % (label, STAGE_NAMES[stage], STAGE_NAMES[in_view])] = []
         for round_number in range(arguments.rounds):
             # Each round starts one subject later, so none always runs right after the same one.
             shift = round_number % len(subjects)
             for label, path, is_game in subjects[shift:] + subjects[:shift]:
                 results = session.run(path, arguments.extra.get(label, {}), is_game, is_game)
                 if is_game:
-                    rows[label + " start screen"].append(results[0])
-                    rows[label + " playing"].append(results[1])
+                    for stage, result in results.items():
+                        rows[label + " " + STAGE_NAMES[stage]].append(result)
+                    for stage, in_view in OUT_OF_SIGHT:
+                        if stage in results:
+                            ratios["%s %s / %s" % (label, STAGE_NAMES[stage], STAGE_NAMES[in_view])].append(
+                                results[stage]["cpu"] / results[in_view]["cpu"])
                 else:
-                    rows["empty"].append(results[0])
-                summary = "  ".join("%.1f%%" % r["cpu"] for r in results)
+                    rows["empty"].append(results["start"])
+                summary = "  ".join("%s %.1f%%" % (stage, r["cpu"]) for stage, r in results.items())
                 print("round %d  %-12s %s  first frame %.3f s" % (round_number + 1, label, summary,
-                                                                  results[0]["first"]), flush=True)
+                                                                  results["start"]["first"]), flush=True)
         report(rows, arguments.rounds)
+        report_out_of_sight(ratios, arguments.rounds)
     finally:
         if session:
             session.close()

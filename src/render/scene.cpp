@@ -142,6 +142,11 @@ void restore_lost_scene()
     build_gem_lists();
 }
 
+bool frame_still()
+{
+    return current_screen() == SCREEN_PAUSED;
+}
+
 void draw_frame()
 {
     const Screen screen = current_screen();

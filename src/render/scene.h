@@ -12,5 +12,10 @@ void init_scene();
 void restore_lost_scene();
 // Draws one frame from the game's state and presents it.
 void draw_frame();
+// Whether the frame draw_frame would draw now is the same picture from one frame to the next
+// for as long as the game's state, the keys and the window stay as they are: nothing in it
+// turns, pulses or fades by itself. True on the paused screen (no board, marks, moment or
+// ornament; the clock and the labels stand while no tick runs); false on every other screen.
+bool frame_still();
 
 }  // namespace quarzil

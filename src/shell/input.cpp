@@ -147,6 +147,15 @@ void window_active_event(int gain, int state)
         paused = true;
         clear_hint();   // as "p" does
     }
+    // Whatever a window gains, it is on screen: a window system may give a minimised window back
+    // by another event than the one that took it (maximised again, or focused).
+    if (gain != 0)
+        window_hidden = false;
+    else if ((state & SDL_APPACTIVE) != 0)
+        window_hidden = true;
+    // A window given back shows what was drawn into it last, or nothing: the next pass draws.
+    if (gain != 0)
+        frame_stale = true;
 }
 
 int key_pressed(int symbol)
@@ -285,6 +294,13 @@ void handle_events()
         case SDL_VIDEORESIZE:
             set_view(event.resize.w, event.resize.h);
             restore_lost_scene();
+            frame_stale = true;
+            break;
+        case SDL_VIDEOEXPOSE:
+            // What the window showed was lost, and a window exposed is on screen: the next pass
+            // draws it again.
+            window_hidden = false;
+            frame_stale = true;
             break;
         case SDL_ACTIVEEVENT:
             window_active_event(event.active.gain, event.active.state);

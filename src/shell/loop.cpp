@@ -1,5 +1,5 @@
 // loop.cpp -- the tick counter, the interval timer that feeds it with every expiry counted, and one
-// pass of the main loop
+// pass of the main loop, which draws only a frame that can be seen and that shows something new
 #include <csignal>
 #include <cstdint>
 #include <ctime>
@@ -7,6 +7,7 @@
 #include <pthread.h>
 #include <sys/time.h>
 
+#include "render/render.h"
 #include "shell/shell.h"
 
 namespace quarzil {
@@ -18,6 +19,9 @@ int window_width = start_width;      // pixels
 int window_height = start_height;
 
 std::atomic<bool> hang_up_received{false};   // set only by on_hang_up
+
+bool window_hidden = false;   // minimised, until the window system gives the window back
+bool frame_stale = true;      // nothing drawn yet
 
 namespace {
 
@@ -230,6 +234,20 @@ int take_pending_ticks(void (*wait)())
     return ticks;
 }
 
+bool frame_due(const DrawState& state)
+{
+    return !state.hidden && (state.stale || !state.still);
+}
+
+namespace {
+
+// The window's size when the last frame was drawn: a view set to another size since then (a
+// page's canvas resized, full screen) has shown nothing yet.
+int drawn_width = 0;
+int drawn_height = 0;
+
+}  // namespace
+
 bool run_loop_pass(const LoopHooks& hooks)
 {
     // A hang-up may arrive at any moment and in any thread. It is seen here, where the quit that
@@ -241,10 +259,25 @@ bool run_loop_pass(const LoopHooks& hooks)
     // No upper bound: after a stall every missed tick runs before the next frame, so game
     // speed does not depend on drawing speed.
     const int ticks = take_pending_ticks(hooks.wait);
-    for (int tick = 0; tick < ticks; ++tick)
-        if (!paused)
+    for (int tick = 0; tick < ticks; ++tick) {
+        if (!paused) {
             hooks.tick();
-    hooks.frame();
+            frame_stale = true;
+        }
+    }
+    if (window_width != drawn_width || window_height != drawn_height)
+        frame_stale = true;
+    const DrawState state = {window_hidden, frame_still(), frame_stale};
+    if (frame_due(state)) {
+        hooks.frame();
+        // A picture that moves by itself is out of date as soon as it is shown.
+        frame_stale = !state.still;
+        drawn_width = window_width;
+        drawn_height = window_height;
+    }
+    // The keys of the last drain act now: a new game, the pause, the sound, full screen.
+    if (pressed_count > 0)
+        frame_stale = true;
     hooks.keys();
     quit_requested = false;
     hooks.events();

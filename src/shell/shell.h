@@ -66,9 +66,30 @@ void arm_tick_timer();
 // The time a stopped process (Ctrl-Z) waits to be continued is not game time: it brings one
 // tick, as the signal pending through the stop does.
 int take_pending_ticks(void (*wait)());
-// One pass: quit check, ticks (skipped while paused), frame, keys, event drain.
+// One pass: quit check, ticks (skipped while paused), frame (when frame_due), keys, event drain.
 // Returns false, having done nothing, when quit_requested was set or a hang-up was received.
 bool run_loop_pass(const LoopHooks& hooks);
+
+// Whether a pass draws its frame. A window out of sight gets none; a still picture (frame_still:
+// nothing in it moves unless the game's state, the keys or the window change it) is drawn once,
+// and again only once it is stale.
+struct DrawState {
+    bool hidden;   // window_hidden
+    bool still;    // frame_still()
+    bool stale;    // the picture shown may differ from the frame that would be drawn now
+};
+// Drawn when the window is not hidden and the picture is stale or moves by itself.
+bool frame_due(const DrawState& state);
+
+// The window is minimised: it lost SDL_APPACTIVE and has since gained nothing nor been exposed.
+// A window that never had an active event is taken as visible. While it is set no frame is
+// drawn; ticks go on.
+extern bool window_hidden;
+// The picture on screen may be out of date: set by a tick run, a key pass with keys to apply,
+// a view of another size, and by the window being exposed, resized or given back; cleared by a
+// frame of a still picture. Anything else that changes what the paused screen shows, outside
+// a tick and the key pass, sets it too.
+extern bool frame_stale;
 
 // ---------------------------------------------------------------------------
 // The tick timer held back and counted (loop.cpp)
@@ -158,7 +179,9 @@ void key_event(int symbol, int down);
 // The window's active event, with its gain (0 lost, 1 regained) and state (SDL_APP* bits): a
 // game being played pauses, as "p" would, when its window goes from the player's sight (the
 // keyboard focus lost, or the window minimised; not the pointer leaving it); coming back leaves
-// it paused until "p". The start screen and name entry are left alone.
+// it paused until "p". The start screen and name entry are left alone. SDL_APPACTIVE lost
+// hides the window (window_hidden); anything regained shows it again and asks for a frame at
+// once (frame_stale).
 void window_active_event(int gain, int state);
 // Whether the symbol was pressed since the last key pass.
 int key_pressed(int symbol);

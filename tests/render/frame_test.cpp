@@ -15,6 +15,7 @@
 #include "render/frame_reading.h"
 #include "shell/keys.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 #include "support/scratch.h"
 
 namespace quarzil {
@@ -958,6 +959,75 @@ TEST_F(Frame, TableShowsTenRowsFromItsTopWithThePlayersRowInRed)
         EXPECT_EQ(c.shown && std::string(c.shown).back() == '>' ? 1 : 0, cursors) << c.what << ": cursors shown";
         EXPECT_TRUE(c.name == nullptr || std::string(score_table[c.row].name) == c.name)
             << c.what << ": the stored name is left as it was";
+    }
+}
+
+
+// Everything a frame's draws carry, as bytes: what is drawn, where, in which colour and state.
+std::string frame_bytes(const std::vector<Draw>& draws)
+{
+    std::string bytes;
+    const auto add = [&bytes](const void* data, std::size_t size) {
+        bytes.append(static_cast<const char*>(data), size);
+    };
+    for (const Draw& draw : draws) {
+        add(&draw.primitive.mode, sizeof draw.primitive.mode);
+        add(draw.state.modelview.data(), sizeof(float) * 16);
+        add(&draw.state.front, sizeof draw.state.front);
+        for (const GLenum capability : draw.state.enabled)
+            add(&capability, sizeof capability);
+        for (const recording::RecordedVertex& vertex : draw.primitive.vertices)
+            add(&vertex, sizeof vertex);
+    }
+    return bytes;
+}
+
+TEST_F(Frame, OnlyThePausedScreenIsAStillPictureAndItsFramesAreAlike)
+{
+    struct Case {
+        const char* what;
+        GameMode mode;
+        bool paused_game;
+        bool still;
+    };
+    const Case cases[] = {
+        {"paused", MODE_PLAY, true, true},
+        {"played", MODE_PLAY, false, false},
+        {"table", MODE_OVER, false, false},
+        {"name entry", MODE_NAME_ENTRY, false, false},
+    };
+    for (const Case& c : cases) {
+        // All that may show at once: fading labels, the chain, a moment, the hint, the sound mark.
+        game_mode = c.mode;
+        paused = c.paused_game;
+        popups[0] = {1.0f, 2.0f, 0.0f, 0.5f, 7};
+        chain_alpha = 0.5f;
+        chain_points = 12;
+        moment = {MOMENT_LEVEL, 4, 10};
+        hint_shown = true;
+        hint_move = {2, 2, 1, 0};
+        hint_age = 7;
+        set_sound_off(true);
+        EXPECT_EQ(frame_still(), c.still) << c.what;
+        // The first frame finds the state init_scene left (the clock's outline is drawn before
+        // the pie first switches normalising on); from the second on, each frame finds the last's.
+        draw();
+        draw();
+        const std::string first = frame_bytes(*draws);
+        draw();
+        const std::string second = frame_bytes(*draws);
+        if (c.still) {
+            EXPECT_TRUE(first == second) << c.what << ": a still picture changed from one frame to the next";
+        }
+        if (c.mode == MODE_OVER) {
+            EXPECT_FALSE(first == second) << c.what << ": the ornament turns from one frame to the next";
+        }
+        paused = false;
+        moment = {MOMENT_NONE, 0, 0};
+        hint_shown = false;
+        set_sound_off(false);
+        popups[0] = {};
+        chain_alpha = 0.0f;
     }
 }
 

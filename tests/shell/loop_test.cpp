@@ -33,6 +33,8 @@ protected:
         pending_ticks = 0;
         paused = false;
         quit_requested = false;
+        window_hidden = false;   // these passes draw every frame: in view, the picture moving
+        frame_stale = true;
     }
 };
 
