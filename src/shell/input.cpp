@@ -23,6 +23,7 @@ void (*pick_square)(int& col, int& row, int x, int y) = pick_cell;
 int pad_count = 0;
 PadState pad_states[pad_slots];
 void (*scan_pads)() = nullptr;
+void (*poll_pads)(unsigned now) = nullptr;
 
 namespace {
 
@@ -289,6 +290,8 @@ void pad_input(int pad, const PadEvent& event, unsigned now)
 
 void pad_pass(unsigned now)
 {
+    if (poll_pads && pad_count > 0)
+        poll_pads(now);
     for (int pad = 0; pad < pad_count; ++pad) {
         PadAction actions[pad_actions_most];
         record_pad_actions(actions, pad_repeat(actions, pad_states[pad], now));

@@ -55,6 +55,19 @@ constexpr char controllers_variable[] = "SDL12COMPAT_USE_GAME_CONTROLLERS";
 SDL_Joystick* pads[pad_slots];         // by device index; null past pad_count
 PadLayout pad_layout = PAD_LAYOUT_JOYSTICK;
 
+// Hands every input of pad `index` that the rules read, as it reads now, to `take`.
+template <typename Take>
+void read_pad(int index, Take take)
+{
+    SDL_Joystick* const pad = pads[index];
+    for (int button = 0; button < SDL_JoystickNumButtons(pad); ++button)
+        take(PadEvent{PAD_BUTTON, button, SDL_JoystickGetButton(pad, button)});
+    if (SDL_JoystickNumHats(pad) > 0)
+        take(PadEvent{PAD_HAT, 0, SDL_JoystickGetHat(pad, 0)});
+    for (int axis = 0; axis < 2 && axis < SDL_JoystickNumAxes(pad); ++axis)
+        take(PadEvent{PAD_AXIS, axis, SDL_JoystickGetAxis(pad, axis)});
+}
+
 // Opens the pads SDL lists now. Each is taken at rest and then brought to how it is held now,
 // its actions dropped: what is held through a scan is no new press, and the events SDL sends
 // for it as it opens change nothing.
@@ -68,19 +81,26 @@ void open_listed_pads()
     SDL_JoystickUpdate();
     const unsigned now = pad_clock();
     for (int index = 0; index < count; ++index) {
-        SDL_Joystick* const pad = pads[index];
         PadState& state = pad_states[index];
         state = PadState{};
         state.layout = pad_layout;
-        PadAction dropped[pad_actions_most];
-        for (int button = 0; button < SDL_JoystickNumButtons(pad); ++button)
-            pad_event(dropped, state, {PAD_BUTTON, button, SDL_JoystickGetButton(pad, button)}, now);
-        if (SDL_JoystickNumHats(pad) > 0)
-            pad_event(dropped, state, {PAD_HAT, 0, SDL_JoystickGetHat(pad, 0)}, now);
-        for (int axis = 0; axis < 2 && axis < SDL_JoystickNumAxes(pad); ++axis)
-            pad_event(dropped, state, {PAD_AXIS, axis, SDL_JoystickGetAxis(pad, axis)}, now);
+        read_pad(index, [&](const PadEvent& event) {
+            PadAction dropped[pad_actions_most];
+            pad_event(dropped, state, event, now);
+        });
     }
     pads_listed(count);
+}
+
+// sdl12-compat sends no events for a pad it numbers by the game-controller mapping (1.2.60 over
+// SDL 2.26: the mapping's events come only while SDL 2's game-controller subsystem runs, which
+// sdl12-compat does not start), but its state reads true. So the pads are read every pass as
+// well; what the events already told is no change and makes nothing twice.
+void poll_listed_pads(unsigned now)
+{
+    SDL_JoystickUpdate();
+    for (int index = 0; index < pad_count; ++index)
+        read_pad(index, [&](const PadEvent& event) { pad_input(index, event, now); });
 }
 
 // The subsystem started anew lists the pads as they are now: one plugged in since is there, one
@@ -125,6 +145,7 @@ void start_pads()
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     open_listed_pads();
     scan_pads = scan_listed_pads;
+    poll_pads = poll_listed_pads;
 }
 
 }  // namespace

@@ -206,6 +206,9 @@ extern PadState pad_states[pad_slots];  // each pad as the rules last saw it
 // Looks for pads again and opens them, then calls pads_listed; set where pads can be opened
 // (main), null elsewhere (tests, the web page): pad_pass calls it every pad_scan_interval.
 extern void (*scan_pads)();
+// Reads every open pad's inputs as they are now and hands each to pad_input at time now; set by
+// main as scan_pads is. pad_pass calls it while a pad is open.
+extern void (*poll_pads)(unsigned now);
 
 // Milliseconds on the monotonic clock, wrapping: the pads' time.
 unsigned pad_clock();
@@ -215,8 +218,8 @@ void pads_listed(int count);
 // One event of pad `pad` at time now (milliseconds): the keys it stands for are recorded for the
 // next key pass, as pressed keys are. Unknown pads are ignored.
 void pad_input(int pad, const PadEvent& event, unsigned now);
-// The repeats of held directions due at time now, recorded as pad_input records its keys, and a
-// scan of the pads when one is due.
+// After the drain: the pads read (poll_pads), the repeats of held directions due at time now,
+// recorded as pad_input records its keys, and a scan of the pads when one is due.
 void pad_pass(unsigned now);
 
 }  // namespace quarzil
