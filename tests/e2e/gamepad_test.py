@@ -8,6 +8,7 @@ and the score from the screen.
 
     gamepad_test.py --board-printer PATH --fixed-clock PATH --virtual-pad PATH [unittest options]
 """
+import difflib
 import os
 import struct
 import tempfile
@@ -17,6 +18,7 @@ import unittest
 import harness
 from harness import SEED, Game, panel_number, print_board
 from hostile_game import GameMemory
+from player_view_test import read_text
 
 # Buttons as sdl12-compat numbers them for a pad SDL's game-controller mapping knows (the pad
 # present at start-up), and as a bare joystick (the pad plugged in later: the run's layout is
@@ -28,7 +30,20 @@ MODE_PLAY = 1
 # The game looks for pads every two seconds.
 SCAN_SECONDS = 2.0
 
+PAD_HELP = "A or Start: new game  A and a direction: swap  B: put down  Start: pause  M: sound  Esc: quit"
+
 virtual_pad = None
+
+
+def help_line(image):
+    """The help line below the high-score table, read as letters alone (OCR runs words together)."""
+    return "".join(read_text(image, -8.5, 8.5, -5.95, 0.22))
+
+
+def says_pad_help(image):
+    """Whether the help line names the pad's buttons, all but a few letters read right."""
+    read = help_line(image)
+    return difflib.SequenceMatcher(None, read, PAD_HELP.replace(" ", "")).ratio() > 0.9 and "Start:pause" in read
 
 
 def setUpModule():
@@ -112,7 +127,9 @@ class GamepadTest(harness.FirstGame, unittest.TestCase):
         row, col, drow, dcol = move
         outcome = print_board(SEED, move)
         game = PadGame(self, at_start=True)
-        game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        start = game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        self.assertTrue(says_pad_help(start), "the help line with a pad present: expected %r, read %r"
+                        % (PAD_HELP.replace(" ", ""), help_line(start)))
 
         game.press(CONTROLLER["start"])
         game.wait_for_board(self.deal["game"], "board of the first game, started with Start")
@@ -144,9 +161,13 @@ class GamepadTest(harness.FirstGame, unittest.TestCase):
         game.wait_for_board(self.deal["start"], "board of the high-score screen")
         self.assertEqual(game.memory.int("quarzil::pad_count"), 0, "pads before one is plugged in")
 
+        start = game.screenshot()
+        self.assertFalse(says_pad_help(start), "the help line without a pad names the pad: %r" % help_line(start))
+
         game.pad("attach")
         game.wait_until(lambda: game.memory.int("quarzil::pad_count") == 1, "the pad plugged in taken up",
                         timeout=SCAN_SECONDS + 5)
+        game.wait_for(says_pad_help, "the help line naming the pad's buttons once it is plugged in")
         game.press(JOYSTICK_START)
         game.wait_for_board(self.deal["game"], "board of the first game, started with the pad plugged in")
         self.assertEqual(game.memory.game_mode(), MODE_PLAY)
