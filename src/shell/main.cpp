@@ -1,6 +1,8 @@
 // main.cpp -- Quarzil's entry: start-up in order, the tick loop, and an orderly shutdown
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <strings.h>
 #include <pthread.h>
 #include <sys/time.h>
 
@@ -51,6 +53,13 @@ void choose_video_drivers()
 }
 
 constexpr char controllers_variable[] = "SDL12COMPAT_USE_GAME_CONTROLLERS";
+
+// A switch as SDL reads its hints: unset or empty is off here (sdl12-compat's default), "0" and
+// "false" in any case are off, anything else is on.
+bool switched_on(const char* value)
+{
+    return value && *value && std::strcmp(value, "0") != 0 && strcasecmp(value, "false") != 0;
+}
 
 SDL_Joystick* pads[pad_slots];         // by device index; null past pad_count
 PadLayout pad_layout = PAD_LAYOUT_JOYSTICK;
@@ -119,8 +128,9 @@ void scan_listed_pads()
 // on every pad, when asked to; but it then leaves out every pad the mapping does not know. So
 // it is asked only when each pad present now is known to the mapping; otherwise, and with no
 // pad present, the pads come as bare joysticks, which every pad is. A choice the player made
-// is kept. The choice holds for the run: it is read from the environment at each start of the
-// subsystem, and the environment may not change once other threads may read it.
+// is kept. The choice holds for the run: sdl12-compat reads it from the environment at each
+// start of the subsystem, and the environment is changed only here, before the window and Mesa
+// start their threads.
 void start_pads()
 {
     PadLayout layout = PAD_LAYOUT_JOYSTICK;
@@ -138,8 +148,7 @@ void start_pads()
             if (mapped > 0 && mapped == present)
                 setenv(controllers_variable, "1", 1);
         }
-        const char* const value = std::getenv(controllers_variable);
-        layout = value && value[0] == '1' ? PAD_LAYOUT_CONTROLLER : PAD_LAYOUT_JOYSTICK;
+        layout = switched_on(std::getenv(controllers_variable)) ? PAD_LAYOUT_CONTROLLER : PAD_LAYOUT_JOYSTICK;
     }
     pad_layout = layout;
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
