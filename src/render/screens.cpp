@@ -204,7 +204,7 @@ void draw_help_line(bool name_entry)
         write_text(ALIGN_CENTRE, "%s", name_prompt);
     } else {
         set_text_colour(text_grey);
-        write_text(ALIGN_CENTRE, "%s", help_line());
+        write_text(ALIGN_CENTRE, "%s", pad_present() ? pad_help_line() : help_line());
     }
     glPopMatrix();
 }

@@ -1,4 +1,5 @@
-// input.cpp -- keyboard and mouse: the key lists, the drag and the clicks that swap, the event drain
+// input.cpp -- keyboard, mouse and gamepads: the key lists, the drag and the clicks that swap, the
+// pads' keys, the event drain
 #include "SDL.h"
 #include "game/game.h"
 #include "math/picking.h"
@@ -19,8 +20,25 @@ bool gem_taken = false;        // the keyboard or a click took up the gem on tak
 int taken_col = 0;
 int taken_row = 0;
 void (*pick_square)(int& col, int& row, int x, int y) = pick_cell;
+int pad_count = 0;
+PadState pad_states[pad_slots];
+void (*scan_pads)() = nullptr;
+void (*poll_pads)(unsigned now) = nullptr;
 
 namespace {
+
+unsigned next_pad_scan = 0;        // time of the next look for pads (pad_clock milliseconds)
+
+// Records the keys the pad's actions stand for where the game is now, as key presses are
+// recorded: a full list takes no more.
+void record_pad_actions(const PadAction actions[], int count)
+{
+    for (int index = 0; index < count; ++index) {
+        const int symbol = pad_key(actions[index], key_mode_now(), gem_taken);
+        if (symbol != 0 && pressed_count < key_slots)
+            pressed_keys[pressed_count++] = symbol;
+    }
+}
 
 int drag_start_x = 0;          // window pixels of the last button press, origin top left, y down
 int drag_start_y = 0;
@@ -256,6 +274,45 @@ void move_cursor(int dcol, int drow)
     }
 }
 
+unsigned pad_clock()
+{
+    return static_cast<unsigned>(monotonic_nanoseconds() / 1000000);
+}
+
+void pads_listed(int count)
+{
+    const int before = pad_count;
+    pad_count = count;
+    if (pad_count < before && game_mode == MODE_PLAY && !paused) {
+        paused = true;
+        clear_hint();   // as "p" does
+    }
+}
+
+void pad_input(int pad, const PadEvent& event, unsigned now)
+{
+    if (pad < 0 || pad >= pad_count)
+        return;
+    PadAction actions[pad_actions_most];
+    record_pad_actions(actions, pad_event(actions, pad_states[pad], event, now));
+}
+
+void pad_pass(unsigned now)
+{
+    if (poll_pads && pad_count > 0)
+        poll_pads(now);
+    for (int pad = 0; pad < pad_count; ++pad) {
+        PadAction actions[pad_actions_most];
+        record_pad_actions(actions, pad_repeat(actions, pad_states[pad], now));
+    }
+    if (scan_pads && static_cast<int>(now - next_pad_scan) >= 0) {
+        scan_pads();
+        next_pad_scan = now + pad_scan_interval;
+    }
+}
+
+bool pad_present() { return pad_count > 0; }
+
 void handle_events()
 {
     SDL_Event event;
@@ -288,6 +345,17 @@ void handle_events()
             else
                 mouse_up();
             break;
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+            pad_input(event.jbutton.which, {PAD_BUTTON, event.jbutton.button, event.jbutton.state == SDL_PRESSED},
+                      pad_clock());
+            break;
+        case SDL_JOYHATMOTION:
+            pad_input(event.jhat.which, {PAD_HAT, event.jhat.hat, event.jhat.value}, pad_clock());
+            break;
+        case SDL_JOYAXISMOTION:
+            pad_input(event.jaxis.which, {PAD_AXIS, event.jaxis.axis, event.jaxis.value}, pad_clock());
+            break;
         case SDL_QUIT:
             quit_requested = true;
             break;
@@ -309,6 +377,8 @@ void handle_events()
             break;
         }
     }
+    if (pad_count > 0 || scan_pads)
+        pad_pass(pad_clock());
 }
 
 void handle_pressed_keys()

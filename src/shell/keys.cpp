@@ -166,6 +166,11 @@ constexpr auto help_text = make_help_line();
 
 const char* help_line() { return help_text.data(); }
 
+const char* pad_help_line()
+{
+    return "A or Start: new game  A and a direction: swap  B: put down  Start: pause  M: sound  Esc: quit";
+}
+
 void pointer_moved() { keyboard_cursor = false; }
 
 }  // namespace quarzil

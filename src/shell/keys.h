@@ -58,4 +58,10 @@ unsigned key_mode_now();
 // the whole run.
 const char* help_line();
 
+// Whether a gamepad is open (input.cpp).
+bool pad_present();
+// The help line while a gamepad is present: the pad's buttons in place of the keys that the pad
+// does for them.
+const char* pad_help_line();
+
 }  // namespace quarzil

@@ -1,6 +1,8 @@
 // main.cpp -- Quarzil's entry: start-up in order, the tick loop, and an orderly shutdown
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <strings.h>
 #include <pthread.h>
 #include <sys/time.h>
 
@@ -50,6 +52,111 @@ void choose_video_drivers()
         setenv("SDL_VIDEODRIVER", on_sdl2() ? "x11,wayland" : "x11", 1);
 }
 
+constexpr char controllers_variable[] = "SDL12COMPAT_USE_GAME_CONTROLLERS";
+
+// A switch as SDL reads its hints: unset or empty is off here (sdl12-compat's default), "0" and
+// "false" in any case are off, anything else is on.
+bool switched_on(const char* value)
+{
+    return value && *value && std::strcmp(value, "0") != 0 && strcasecmp(value, "false") != 0;
+}
+
+SDL_Joystick* pads[pad_slots];         // by device index; null past pad_count
+PadLayout pad_layout = PAD_LAYOUT_JOYSTICK;
+
+// Hands every input of pad `index` that the rules read, as it reads now, to `take`.
+template <typename Take>
+void read_pad(int index, Take take)
+{
+    SDL_Joystick* const pad = pads[index];
+    for (int button = 0; button < SDL_JoystickNumButtons(pad); ++button)
+        take(PadEvent{PAD_BUTTON, button, SDL_JoystickGetButton(pad, button)});
+    if (SDL_JoystickNumHats(pad) > 0)
+        take(PadEvent{PAD_HAT, 0, SDL_JoystickGetHat(pad, 0)});
+    for (int axis = 0; axis < 2 && axis < SDL_JoystickNumAxes(pad); ++axis)
+        take(PadEvent{PAD_AXIS, axis, SDL_JoystickGetAxis(pad, axis)});
+}
+
+// Opens the pads SDL lists now. Each is taken at rest and then brought to how it is held now,
+// its actions dropped: what is held through a scan is no new press, and the events SDL sends
+// for it as it opens change nothing.
+void open_listed_pads()
+{
+    const int listed = SDL_NumJoysticks();
+    int count = 0;
+    while (count < pad_slots && count < listed && (pads[count] = SDL_JoystickOpen(count)) != nullptr)
+        ++count;
+    SDL_JoystickEventState(SDL_ENABLE);
+    SDL_JoystickUpdate();
+    const unsigned now = pad_clock();
+    for (int index = 0; index < count; ++index) {
+        PadState& state = pad_states[index];
+        state = PadState{};
+        state.layout = pad_layout;
+        read_pad(index, [&](const PadEvent& event) {
+            PadAction dropped[pad_actions_most];
+            pad_event(dropped, state, event, now);
+        });
+    }
+    pads_listed(count);
+}
+
+// sdl12-compat sends no events for a pad it numbers by the game-controller mapping (1.2.60 over
+// SDL 2.26: the mapping's events come only while SDL 2's game-controller subsystem runs, which
+// sdl12-compat does not start), but its state reads true. So the pads are read every pass as
+// well; what the events already told is no change and makes nothing twice.
+void poll_listed_pads(unsigned now)
+{
+    SDL_JoystickUpdate();
+    for (int index = 0; index < pad_count; ++index)
+        read_pad(index, [&](const PadEvent& event) { pad_input(index, event, now); });
+}
+
+// The subsystem started anew lists the pads as they are now: one plugged in since is there, one
+// pulled out is gone. Closing the subsystem closes every pad opened in it.
+void scan_listed_pads()
+{
+    for (SDL_Joystick*& pad : pads)
+        pad = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    open_listed_pads();
+}
+
+// Starts SDL's joystick subsystem and opens the pads, in the layout the pads present allow.
+// sdl12-compat numbers a pad's buttons in the order of SDL's game-controller mapping, the same
+// on every pad, when asked to; but it then leaves out every pad the mapping does not know. So
+// it is asked only when each pad present now is known to the mapping; otherwise, and with no
+// pad present, the pads come as bare joysticks, which every pad is. A choice the player made
+// is kept. The choice holds for the run: sdl12-compat reads it from the environment at each
+// start of the subsystem, and the environment is changed only here, before the window and Mesa
+// start their threads.
+void start_pads()
+{
+    PadLayout layout = PAD_LAYOUT_JOYSTICK;
+    if (on_sdl2()) {
+        const char* const chosen = std::getenv(controllers_variable);
+        if (!chosen) {
+            setenv(controllers_variable, "1", 1);
+            SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+            const int mapped = SDL_NumJoysticks();
+            SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+            setenv(controllers_variable, "0", 1);
+            SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+            const int present = SDL_NumJoysticks();
+            SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+            if (mapped > 0 && mapped == present)
+                setenv(controllers_variable, "1", 1);
+        }
+        layout = switched_on(std::getenv(controllers_variable)) ? PAD_LAYOUT_CONTROLLER : PAD_LAYOUT_JOYSTICK;
+    }
+    pad_layout = layout;
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    open_listed_pads();
+    scan_pads = scan_listed_pads;
+    poll_pads = poll_listed_pads;
+}
+
 }  // namespace
 }  // namespace quarzil
 
@@ -86,6 +193,8 @@ int main()
 
     choose_video_drivers();
     SDL_Init(SDL_INIT_VIDEO);
+    // Before Mesa and the window start their threads.
+    start_pads();
     note_desktop_size();
     // The window as the player left it: its size, full screen, the sound.
     const Settings settings = load_settings(desktop_width > 0 ? desktop_width : largest_window_side,

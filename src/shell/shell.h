@@ -6,6 +6,7 @@
 #include <csignal>
 #include <sys/time.h>
 
+#include "shell/pad.h"
 #include "storage/settings_file.h"
 
 struct SDL_Surface;
@@ -215,5 +216,33 @@ void handle_events();
 // from the keys pressed during the previous drain, puts a taken gem down unless a game is being
 // played, then empties the pressed list.
 void handle_pressed_keys();
+
+// ---------------------------------------------------------------------------
+// Gamepads (input.cpp; the rules that turn a pad's inputs into keys are pad.h's)
+
+// SDL 1.2 has no events for a pad plugged in or pulled out: the pads are looked for again this
+// often (milliseconds), by starting SDL's joystick subsystem anew.
+constexpr unsigned pad_scan_interval = 2000;
+
+extern int pad_count;                   // pads open, device indices 0 .. pad_count - 1
+extern PadState pad_states[pad_slots];  // each pad as the rules last saw it
+// Looks for pads again and opens them, then calls pads_listed; set where pads can be opened
+// (main), null elsewhere (tests, the web page): pad_pass calls it every pad_scan_interval.
+extern void (*scan_pads)();
+// Reads every open pad's inputs as they are now and hands each to pad_input at time now; set by
+// main as scan_pads is. pad_pass calls it while a pad is open.
+extern void (*poll_pads)(unsigned now);
+
+// Milliseconds on the monotonic clock, wrapping: the pads' time.
+unsigned pad_clock();
+// The pads found by a look for them: count of them, open at device indices 0 .. count - 1, their
+// states set. Fewer than before (a pad pulled out) pause a game being played, as "p" would.
+void pads_listed(int count);
+// One event of pad `pad` at time now (milliseconds): the keys it stands for are recorded for the
+// next key pass, as pressed keys are. Unknown pads are ignored.
+void pad_input(int pad, const PadEvent& event, unsigned now);
+// After the drain: the pads read (poll_pads), the repeats of held directions due at time now,
+// recorded as pad_input records its keys, and a scan of the pads when one is due.
+void pad_pass(unsigned now);
 
 }  // namespace quarzil
