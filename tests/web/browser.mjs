@@ -66,6 +66,7 @@ export const game = {
   mode: (page) => page.evaluate(() => Module._quarzil_game_mode()),
   score: (page) => page.evaluate(() => Module._quarzil_score()),
   paused: (page) => page.evaluate(() => Module._quarzil_paused()),
+  soundOff: (page) => page.evaluate(() => Module._quarzil_sound_off()),
   frames: (page) => page.evaluate(() => Module._quarzil_frames()),
   kinds: (page) => page.evaluate(() => Array.from({ length: 64 }, (_, i) => Module._quarzil_gem_kind(i))),
   tableName: (page, row) => page.evaluate((r) => Module.UTF8ToString(Module._quarzil_table_name(r)), row),
