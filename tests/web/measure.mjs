@@ -2,7 +2,8 @@
 // loading to its first frame, the frames it draws a second while idle and the processor time a frame
 // takes in the page and in the browser's GPU process (where the software WebGL draws). A measurement,
 // not a test: it prints the figures and asserts none.
-// Usage: QUARZIL_PAGE=http://127.0.0.1:PORT/[,http://127.0.0.1:OTHER/] node measure.mjs [ROUNDS]
+// The first load is in a browser just started, as a visitor's first; the page reloaded is measured
+// too. Usage: QUARZIL_PAGE=http://127.0.0.1:PORT/[,http://127.0.0.1:OTHER/] node measure.mjs [ROUNDS]
 // With two addresses (say the page before and after a change) the loads alternate, so that both meet
 // the same load of a busy machine, and the second's figures are also given as ratios to the first's.
 import fs from 'node:fs';
@@ -58,7 +59,7 @@ async function frameRate(browser) {
 
 const median = (values) => { const sorted = values.slice().sort((a, b) => a - b); return sorted[Math.floor(sorted.length / 2)]; };
 
-const figures = addresses.map(() => ({ firstFrames: [], idle: [], playing: [], bytes: 0, compressed: 0, files: 0 }));
+const figures = addresses.map(() => ({ firstFrames: [], reloads: [], idle: [], playing: [], bytes: 0, compressed: 0, files: 0 }));
 for (let round = 0; round < rounds; ++round) {
   for (const [index, address] of addresses.entries()) {
     const seen = figures[index];
@@ -80,6 +81,10 @@ for (let round = 0; round < rounds; ++round) {
     seen.idle.push(await frameRate(browser));
     await browser.page.keyboard.press('Space');
     seen.playing.push(await frameRate(browser));
+    // Loaded again in the running browser: its GPU process (and WebGL's start-up in it) is warm.
+    await browser.page.reload();
+    await browser.page.waitForFunction(() => window.quarzilFirstFrame !== undefined, null, { timeout: 30000 });
+    seen.reloads.push(await browser.page.evaluate(() => window.quarzilFirstFrame));
     await browser.context.close();
   }
 }
@@ -95,6 +100,7 @@ for (const [index, address] of addresses.entries()) {
   const sorted = seen.firstFrames.slice().sort((a, b) => a - b);
   console.log(`  load to first frame: median ${Math.round(median(sorted))} ms, fastest ${Math.round(sorted[0])} ms, ` +
               `slowest ${Math.round(sorted[sorted.length - 1])} ms over ${rounds} loads`);
+  console.log(`  reloaded in the running browser: median ${Math.round(median(seen.reloads))} ms to the first frame`);
   console.log(`  idle start screen: ${describe(summary(seen.idle))} (medians)`);
   console.log(`  a game waiting for a move: ${describe(summary(seen.playing))}`);
 }
