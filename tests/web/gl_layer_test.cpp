@@ -233,6 +233,24 @@ const Fixture fixtures[] = {
          }
          end();
      }},
+    {"quads with a normal per vertex, each lit by its last",
+     [](auto begin, auto end, auto vertex, auto normal) {
+         begin(GL_QUADS);
+         for (int i = 0; i < 8; ++i) {
+             normal(static_cast<float>(i), 1.0f, static_cast<float>(i % 3));
+             vertex(static_cast<float>(i % 4 == 1 || i % 4 == 2), static_cast<float>(i / 4 + (i % 4 >= 2)), 0.0f);
+         }
+         end();
+     }},
+    {"triangles with a normal per vertex, each lit by its last",
+     [](auto begin, auto end, auto vertex, auto normal) {
+         begin(GL_TRIANGLES);
+         for (int i = 0; i < 6; ++i) {
+             normal(1.0f, static_cast<float>(i), 0.0f);
+             vertex(static_cast<float>(i), static_cast<float>(i % 2), 1.0f);
+         }
+         end();
+     }},
     {"quads with the normal set before the primitive",
      [](auto begin, auto end, auto vertex, auto normal) {
          normal(0.0f, 0.0f, -1.0f);
