@@ -1,5 +1,5 @@
 // compare_pictures.mjs -- the pictures two builds of the page draw of the same moments, compared
-// pixel by pixel: the start screen, and a game a second in with the pointer over a gem. Both run on
+// pixel by pixel on the canvas: the start screen, and a game a second in with the pointer over a gem. Both run on
 // a stopped clock stepped by hand from the same wall-clock time, so they deal the same boards. A
 // tool for changes to the drawing, not a test: it prints what differs and asserts nothing.
 // Usage: QUARZIL_PAGE=http://127.0.0.1:PORT/,http://127.0.0.1:OTHER/ node compare_pictures.mjs [FOLDER]
@@ -36,17 +36,18 @@ async function moments(address) {
       }
     };
     const shots = [];
+    const canvas = page.locator('#canvas');
     await page.mouse.click(2, 2);   // the click that starts the sound, off the board
     await ticks(3);
     await page.waitForTimeout(200);
-    shots.push(await page.screenshot());
+    shots.push(await canvas.screenshot());
     await page.keyboard.press('Space');
     await ticks(50);
     const [x, y] = await game.square(page, 27);
     await page.mouse.move(x, y);
     await ticks(5);
     await page.waitForTimeout(200);
-    shots.push(await page.screenshot());
+    shots.push(await canvas.screenshot());
     return shots;
   } finally {
     await browser.context.close();
