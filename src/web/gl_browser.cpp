@@ -1,142 +1,133 @@
-// gl_browser.cpp -- the layer's backend in the page: Emscripten's fixed-function emulation over
-// WebGL, fed from client-side arrays, with the draws between two changes of state made one
+// gl_browser.cpp -- the layer's backend in the page: the draws gathered into batches (gl_batch.h)
+// and drawn by a lighting shader of the page's own, one WebGL draw call a batch
 #include <GL/gl.h>
 
-#include <cstring>
-#include <vector>
+#include <emscripten.h>
 
+#include "web/gl_batch.h"
 #include "web/gl_lists.h"
 #include "web/page.h"
 
 namespace quarzil::web {
 
-// Every draw call costs the browser's software renderer dearly, and a frame makes hundreds (a
-// glyph is one). So draws are held back, moved into eye coordinates by the model-view matrix of
-// their time, and those made under the same state are drawn as one, under an identity model-view
-// matrix: lighting, done in eye coordinates with the lights' eye positions, comes out the same.
+// Every draw call costs the browser's software renderer dearly, and Emscripten's fixed-function
+// emulation makes one per material, with a shader that lights every corner and a dozen uniforms
+// each. So the faces are lit once each in the batch (shading is flat), and the page draws each
+// batch with a shader of its own that only places the corners and, where texturing is on, lets the
+// texture modulate their colour. The matrices, the viewport, blending, the depth test, culling and
+// the texture stay the emulation's and WebGL's.
 namespace {
 
-std::vector<Vertex> held;
-Shape held_shape = SHAPE_TRIANGLES;
-Material drawn_material{};
-bool material_known = false;
-
-void submit(Shape shape, const Vertex* vertices, int count)
+// Compiles the two programs (untextured and textured) and the vertex buffer once per WebGL context.
+// The corners' layout is BatchVertex's.
+EM_JS(void, draw_batch_js,
+      (int mode, const void* corners, int count, int textured, const float* projection, float point_size),
 {
-    if (count <= 0)
-        return;
-    constexpr GLsizei stride = sizeof(Vertex);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, vertices->position);
-    glNormalPointer(GL_FLOAT, stride, vertices->normal);
-    glTexCoordPointer(2, GL_FLOAT, stride, vertices->texture);
-    glDrawArrays(shape == SHAPE_TRIANGLES ? GL_TRIANGLES : shape == SHAPE_LINES ? GL_LINES : GL_POINTS, 0, count);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
+    var gl = GLctx;
+    var page = Module.quarzilBatches;
+    if (!page || page.context !== gl) {
+        var vertexSource = [
+            'attribute vec3 a_position;', 'attribute vec4 a_colour;', 'attribute vec2 a_texture;',
+            'uniform mat4 u_projection;', 'uniform float u_point_size;',
+            'varying vec4 v_colour;', 'varying vec2 v_texture;',
+            'void main() {',
+            '  gl_Position = u_projection * vec4(a_position, 1.0);',
+            '  gl_PointSize = u_point_size;',
+            '  v_colour = a_colour;',
+            '  v_texture = a_texture;',
+            '}'].join('\n');
+        var compile = function(textured) {
+            var fragmentSource = [
+                'precision mediump float;', 'varying vec4 v_colour;', 'varying vec2 v_texture;',
+                'uniform sampler2D u_texture;', 'void main() {',
+                textured ? '  gl_FragColor = v_colour * texture2D(u_texture, v_texture);' : '  gl_FragColor = v_colour;',
+                '}'].join('\n');
+            var program = gl.createProgram();
+            [[gl.VERTEX_SHADER, vertexSource], [gl.FRAGMENT_SHADER, fragmentSource]].forEach(function(part) {
+                var shader = gl.createShader(part[0]);
+                gl.shaderSource(shader, part[1]);
+                gl.compileShader(shader);
+                gl.attachShader(program, shader);
+            });
+            ['a_position', 'a_colour', 'a_texture'].forEach(function(name, index) {
+                gl.bindAttribLocation(program, index, name);
+            });
+            gl.linkProgram(program);
+            return {
+                program: program,
+                projection: gl.getUniformLocation(program, 'u_projection'),
+                pointSize: gl.getUniformLocation(program, 'u_point_size'),
+                texture: gl.getUniformLocation(program, 'u_texture')
+            };
+        };
+        page = Module.quarzilBatches = {
+            context: gl, plain: compile(false), textured: compile(true), buffer: gl.createBuffer()
+        };
+    }
+    var shader = textured ? page.textured : page.plain;
+    gl.useProgram(shader.program);
+    gl.bindBuffer(gl.ARRAY_BUFFER, page.buffer);
+    gl.bufferData(gl.ARRAY_BUFFER, HEAPU8.subarray(corners, corners + 36 * count), gl.STREAM_DRAW);
+    var layout = [[3, 0], [4, 12], [2, 28]];
+    for (var index = 0; index < layout.length; ++index) {
+        gl.enableVertexAttribArray(index);
+        gl.vertexAttribPointer(index, layout[index][0], gl.FLOAT, false, 36, layout[index][1]);
+    }
+    gl.uniformMatrix4fv(shader.projection, false, HEAPF32.subarray(projection >> 2, (projection >> 2) + 16));
+    gl.uniform1f(shader.pointSize, point_size);
+    if (textured) gl.uniform1i(shader.texture, 0);
+    gl.drawArrays(mode, 0, count);
+    // The emulation keeps its own record of the bound buffer and program: leave WebGL's as it found them.
+    gl.bindBuffer(gl.ARRAY_BUFFER, null);
+    gl.useProgram(null);
+});
+
+void submit_to_webgl(const Batch& batch)
+{
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const int mode = batch.shape == SHAPE_TRIANGLES ? GL_TRIANGLES : batch.shape == SHAPE_LINES ? GL_LINES : GL_POINTS;
+    draw_batch_js(mode, batch.vertices.data(), static_cast<int>(batch.vertices.size()), batch.textured ? 1 : 0,
+                  projection, batch.point_size);
 }
 
-void webgl_flush()
+void modelview(float (&m)[16])
 {
-    if (held.empty())
-        return;
-    if (matrix_mode_now != GL_MODELVIEW)
-        glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    submit(held_shape, held.data(), static_cast<int>(held.size()));
-    glPopMatrix();
-    if (matrix_mode_now != GL_MODELVIEW)
-        glMatrixMode(matrix_mode_now);
-    held.clear();
-}
-
-// Where a normal goes under the model-view matrix m (column-major): the inverse transpose of its
-// upper 3 × 3, which is its cofactor matrix over its determinant. Lighting normalises it.
-void normal_matrix(float (&n)[9], const float (&m)[16])
-{
-    const float a = m[0], b = m[4], c = m[8];
-    const float d = m[1], e = m[5], f = m[9];
-    const float g = m[2], h = m[6], i = m[10];
-    const float cofactors[9] = {e * i - f * h, -(d * i - f * g), d * h - e * g,
-                                -(b * i - c * h), a * i - c * g, -(a * h - b * g),
-                                b * f - c * e, -(a * f - c * d), a * e - b * d};
-    const float determinant = a * cofactors[0] + b * cofactors[1] + c * cofactors[2];
-    const float scale = determinant != 0.0f ? 1.0f / determinant : 1.0f;
-    // n as rows: n[3 * row + column].
-    for (int k = 0; k < 9; ++k)
-        n[k] = cofactors[k] * scale;
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
 }
 
 void webgl_draw(Shape shape, const Vertex* vertices, int count)
 {
-    if (count <= 0)
-        return;
-    if (shape != held_shape)
-        webgl_flush();
-    held_shape = shape;
     float m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    float n[9];
-    normal_matrix(n, m);
-    for (int k = 0; k < count; ++k) {
-        const Vertex& from = vertices[k];
-        Vertex to = from;
-        const float x = from.position[0], y = from.position[1], z = from.position[2];
-        for (int row = 0; row < 3; ++row)
-            to.position[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
-        const float nx = from.normal[0], ny = from.normal[1], nz = from.normal[2];
-        for (int row = 0; row < 3; ++row)
-            to.normal[row] = n[3 * row] * nx + n[3 * row + 1] * ny + n[3 * row + 2] * nz;
-        held.push_back(to);
-    }
-}
-
-void webgl_material(const Material& front)
-{
-    if (material_known && front == drawn_material)
-        return;
-    webgl_flush();
-    drawn_material = front;
-    material_known = true;
-    glMaterialfv(GL_FRONT, GL_AMBIENT, front.ambient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, front.diffuse);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, front.specular);
-    glMaterialfv(GL_FRONT, GL_SHININESS, &front.shininess);
-}
-
-// The emulation's shader always normalises, and WebGL knows neither smoothing capability: asking
-// for them would only log an error in the console.
-bool known_to_webgl(unsigned capability)
-{
-    return capability != GL_NORMALIZE && capability != GL_LINE_SMOOTH && capability != GL_POINT_SMOOTH;
+    modelview(m);
+    batch_draw(shape, vertices, count, m);
 }
 
 void webgl_enable(unsigned capability, bool on)
 {
-    if (!known_to_webgl(capability))
+    if (batch_capability(capability, on))
         return;
-    webgl_flush();
+    flush_batch();
     if (on)
         glEnable(capability);
     else
         glDisable(capability);
 }
 
+void webgl_light(unsigned light, unsigned parameter, const float* values)
+{
+    float m[16];
+    modelview(m);
+    batch_light(light, parameter, values, m);
+}
+
 void webgl_translate(float x, float y, float z) { glTranslatef(x, y, z); }
 void webgl_rotate(float angle, float x, float y, float z) { glRotatef(angle, x, y, z); }
 void webgl_scale(float x, float y, float z) { glScalef(x, y, z); }
-void webgl_point_size(float size)
-{
-    webgl_flush();
-    glPointSize(size);
-}
 
 void webgl_line_width(float width)
 {
-    webgl_flush();
+    flush_batch();
     glLineWidth(width);
 }
 
@@ -144,14 +135,16 @@ void webgl_line_width(float width)
 
 void use_browser_gl()
 {
-    backend = Backend{webgl_draw,       webgl_material,       webgl_enable,     webgl_translate, webgl_rotate,
-                      webgl_scale,      webgl_point_size,     webgl_line_width, webgl_flush};
+    reset_batch();
+    submit_batch = submit_to_webgl;
+    backend = Backend{webgl_draw,     batch_material,   webgl_enable,     webgl_translate, webgl_rotate,
+                      webgl_scale,    batch_point_size, webgl_line_width, webgl_light,     flush_batch};
 }
 
 void texture_image(unsigned target, int level, int internal_format, int width, int height, int border,
                    unsigned format, unsigned type, const void* pixels)
 {
-    webgl_flush();
+    flush_batch();
     // OpenGL 1.0's component counts: 4 is RGBA, 3 RGB.
     if (internal_format == 4)
         internal_format = GL_RGBA;

@@ -40,15 +40,14 @@ struct Backend {
     void (*scale)(float x, float y, float z);
     void (*point_size)(float size);
     void (*line_width)(float width);
+    // glLightfv, under the model-view matrix of its time.
+    void (*light)(unsigned light, unsigned parameter, const float* values);
     // Draws whatever the backend holds back, before OpenGL state that the layer does not see
     // changes (see gl_stand_in.h).
     void (*flush)();
 };
 
 extern Backend backend;
-
-// The matrix mode the game set last (glMatrixMode passes through the layer).
-inline unsigned matrix_mode_now = 0x1700;   // GL_MODELVIEW
 
 // Forgets every list and returns to OpenGL's initial current normal, texture coordinate and
 // material. For the tests; the page never calls it.

@@ -17,11 +17,11 @@ void texture_image(unsigned target, int level, int internal_format, int width, i
 inline void polygon_mode(unsigned, unsigned) {}
 
 // The OpenGL calls that change how what the backend holds back would be drawn: it draws that
-// first. The matrix mode is kept for the backend, which draws in the model-view mode.
+// first. (The projection is read when the held corners are drawn, and changing it takes a change
+// of the matrix mode.)
 inline void matrix_mode(unsigned mode)
 {
     backend.flush();
-    matrix_mode_now = mode;
     glMatrixMode(mode);
 }
 inline void blend_function(unsigned source, unsigned destination)
@@ -31,8 +31,7 @@ inline void blend_function(unsigned source, unsigned destination)
 }
 inline void light(unsigned light, unsigned parameter, const float* values)
 {
-    backend.flush();
-    glLightfv(light, parameter, values);
+    backend.light(light, parameter, values);
 }
 inline void clear(unsigned mask)
 {

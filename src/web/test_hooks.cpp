@@ -1,11 +1,12 @@
 // test_hooks.cpp -- what the browser tests read of the running game: the board, the score, the mode,
-// and where a square's centre lies on the canvas
+// the sound setting, and where a square's centre lies on the canvas
 #include <GL/gl.h>
 #include <emscripten.h>
 
 #include "game/game.h"
 #include "math/matrix.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 #include "web/page.h"
 
 using namespace quarzil;
@@ -21,6 +22,8 @@ EMSCRIPTEN_KEEPALIVE int quarzil_gem_kind(int index)
 EMSCRIPTEN_KEEPALIVE int quarzil_score() { return score; }
 EMSCRIPTEN_KEEPALIVE int quarzil_game_mode() { return game_mode; }
 EMSCRIPTEN_KEEPALIVE int quarzil_paused() { return paused ? 1 : 0; }
+// 1 while the player has the sound turned off ("m").
+EMSCRIPTEN_KEEPALIVE int quarzil_sound_off() { return sound_off.load() ? 1 : 0; }
 // The name on row 0..99 of the high-score table.
 EMSCRIPTEN_KEEPALIVE const char* quarzil_table_name(int row)
 {

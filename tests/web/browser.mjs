@@ -5,7 +5,8 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-export const pageAddress = process.env.QUARZIL_PAGE;
+// The served page's address (the benchmark script may name several, separated by commas).
+export const pageAddress = (process.env.QUARZIL_PAGE || '').split(',')[0];
 if (!pageAddress) throw new Error('QUARZIL_PAGE must hold the served page\'s address');
 
 // Headless, with WebGL drawn by SwiftShader and no connection of Chromium's own to the outside.
@@ -54,9 +55,10 @@ export async function openBrowser(profile = fs.mkdtempSync(path.join(os.tmpdir()
   return { context, page, watched, profile };
 }
 
-// Loads the page and waits for its first frame.
-export async function loadGame(page) {
-  await page.goto(pageAddress);
+// Loads the page (the one served at QUARZIL_PAGE unless another address is given) and waits for its
+// first frame.
+export async function loadGame(page, address = pageAddress) {
+  await page.goto(address);
   await page.waitForFunction(() => window.quarzilFirstFrame !== undefined, null, { timeout: 30000 });
 }
 
@@ -64,6 +66,7 @@ export const game = {
   mode: (page) => page.evaluate(() => Module._quarzil_game_mode()),
   score: (page) => page.evaluate(() => Module._quarzil_score()),
   paused: (page) => page.evaluate(() => Module._quarzil_paused()),
+  soundOff: (page) => page.evaluate(() => Module._quarzil_sound_off()),
   frames: (page) => page.evaluate(() => Module._quarzil_frames()),
   kinds: (page) => page.evaluate(() => Array.from({ length: 64 }, (_, i) => Module._quarzil_gem_kind(i))),
   tableName: (page, row) => page.evaluate((r) => Module.UTF8ToString(Module._quarzil_table_name(r)), row),

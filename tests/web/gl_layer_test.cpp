@@ -1,10 +1,12 @@
 // gl_layer_test.cpp -- the web build's OpenGL layer checked against the desktop's recording OpenGL:
 // every gem's display list replays the triangles, normals, materials and state that OpenGL records
-// for it, and the primitives WebGL lacks split and light as OpenGL's do
+// for it, the primitives WebGL lacks split and light as OpenGL's do, and the batches the page draws
+// carry each corner where OpenGL puts it, lit as OpenGL lights it
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "recording_gl.h"
 #include "render/gems.h"
+#include "web/gl_batch.h"
 #include "web/gl_lists.h"
 
 // The gem builders as the desktop compiles them, drawing straight into the recording OpenGL (the
@@ -73,6 +76,7 @@ void use_recorder()
         [](float x, float y, float z) { glScalef(x, y, z); },
         [](float size) { glPointSize(size); },
         [](float width) { glLineWidth(width); },
+        [](unsigned light, unsigned parameter, const float* values) { glLightfv(light, parameter, values); },
         [] {},
     };
 }
@@ -229,6 +233,24 @@ const Fixture fixtures[] = {
          }
          end();
      }},
+    {"quads with a normal per vertex, each lit by its last",
+     [](auto begin, auto end, auto vertex, auto normal) {
+         begin(GL_QUADS);
+         for (int i = 0; i < 8; ++i) {
+             normal(static_cast<float>(i), 1.0f, static_cast<float>(i % 3));
+             vertex(static_cast<float>(i % 4 == 1 || i % 4 == 2), static_cast<float>(i / 4 + (i % 4 >= 2)), 0.0f);
+         }
+         end();
+     }},
+    {"triangles with a normal per vertex, each lit by its last",
+     [](auto begin, auto end, auto vertex, auto normal) {
+         begin(GL_TRIANGLES);
+         for (int i = 0; i < 6; ++i) {
+             normal(1.0f, static_cast<float>(i), 0.0f);
+             vertex(static_cast<float>(i), static_cast<float>(i % 2), 1.0f);
+         }
+         end();
+     }},
     {"quads with the normal set before the primitive",
      [](auto begin, auto end, auto vertex, auto normal) {
          normal(0.0f, 0.0f, -1.0f);
@@ -339,6 +361,284 @@ void test_list_without_normal()
              std::to_string(rec::recording.state.modelview[12]));
 }
 
+// The page's backend as gl_browser.cpp makes it, with the recording OpenGL keeping the matrices and
+// the batches kept instead of drawn.
+std::vector<web::Batch> batches;
+
+void modelview_now(float (&m)[16])
+{
+    std::memcpy(m, rec::recording.state.modelview.data(), sizeof m);
+}
+
+void use_batches()
+{
+    batches.clear();
+    web::reset_batch();
+    web::submit_batch = [](const web::Batch& batch) { batches.push_back(batch); };
+    web::backend = web::Backend{
+        [](web::Shape shape, const web::Vertex* vertices, int count) {
+            float m[16];
+            modelview_now(m);
+            web::batch_draw(shape, vertices, count, m);
+        },
+        web::batch_material,
+        [](unsigned capability, bool on) {
+            if (!web::batch_capability(capability, on)) {
+                web::flush_batch();
+                record_enable(capability, on);
+            }
+        },
+        [](float x, float y, float z) { glTranslatef(x, y, z); },
+        [](float angle, float x, float y, float z) { glRotatef(angle, x, y, z); },
+        [](float x, float y, float z) { glScalef(x, y, z); },
+        web::batch_point_size,
+        [](float width) { glLineWidth(width); },
+        [](unsigned light, unsigned parameter, const float* values) {
+            float m[16];
+            modelview_now(m);
+            web::batch_light(light, parameter, values, m);
+        },
+        web::flush_batch,
+    };
+}
+
+// One triangle, segment or point as the page's shader gets it, or as OpenGL would draw it: corners
+// in eye coordinates and the colour lighting gives the face.
+struct EyePiece {
+    std::vector<std::array<float, 3>> corners;
+    std::array<float, 4> colour{};
+};
+
+// OpenGL's lighting equation for directional lights and a viewer at infinity, in double precision:
+// the model's ambient light (0.2 grey) times the material's ambient colour, and for each light
+// switched on its diffuse by the cosine to the light and its specular by the cosine to the half
+// vector raised to the shininess (none where the face turns from the light); clamped, with the
+// diffuse alpha. The lights' ambient colours are black, as the game leaves them. White unlit.
+std::array<float, 4> opengl_lighting(const rec::DrawState& state, const rec::Light (&lights)[8], std::array<float, 3> n)
+{
+    if (!state.is_enabled(GL_LIGHTING))
+        return {1, 1, 1, 1};
+    const auto unit3 = [](double x, double y, double z) {
+        const double length = std::sqrt(x * x + y * y + z * z);
+        return std::array<double, 3>{x / length, y / length, z / length};
+    };
+    const std::array<double, 3> normal = unit3(n[0], n[1], n[2]);
+    const rec::Material& m = state.front;
+    double sum[3];
+    for (int c = 0; c < 3; ++c)
+        sum[c] = 0.2 * m.ambient[c];
+    for (int i = 0; i < 8; ++i) {
+        if (!state.is_enabled(GL_LIGHT0 + i))
+            continue;
+        const rec::Light& light = lights[i];
+        const auto l = unit3(light.position[0], light.position[1], light.position[2]);
+        const auto h = unit3(l[0], l[1], l[2] + 1.0);
+        const double diffuse = std::max(0.0, normal[0] * l[0] + normal[1] * l[1] + normal[2] * l[2]);
+        const double facing = std::max(0.0, normal[0] * h[0] + normal[1] * h[1] + normal[2] * h[2]);
+        const double specular = diffuse > 0.0 ? std::pow(facing, m.shininess) : 0.0;
+        for (int c = 0; c < 3; ++c)
+            sum[c] += diffuse * light.diffuse[c] * m.diffuse[c] + specular * light.specular[c] * m.specular[c];
+    }
+    std::array<float, 4> colour;
+    for (int c = 0; c < 3; ++c)
+        colour[c] = static_cast<float>(std::clamp(sum[c], 0.0, 1.0));
+    colour[3] = std::clamp(m.diffuse[3], 0.0f, 1.0f);
+    return colour;
+}
+
+// What OpenGL drew, moved into eye coordinates by the model-view matrix of each draw and lit. The
+// scene moves and turns the solids without scaling them, so a normal turns as the matrix does.
+std::vector<EyePiece> eye_pieces_drawn()
+{
+    std::vector<EyePiece> pieces;
+    for (const rec::Draw& draw : rec::recording.draws) {
+        const rec::Matrix& m = draw.state.modelview;
+        const rec::Primitive& primitive = draw.primitive;
+        if (primitive.mode == GL_POINTS || primitive.mode == GL_LINES) {
+            const std::size_t step = primitive.mode == GL_POINTS ? 1 : 2;
+            for (std::size_t i = 0; i + step <= primitive.vertices.size(); i += step) {
+                EyePiece piece;
+                for (std::size_t k = 0; k < step; ++k) {
+                    const float* p = primitive.vertices[i + k].position;
+                    piece.corners.push_back(rec::transform(m, p[0], p[1], p[2]));
+                }
+                const float* n = primitive.vertices[i + step - 1].normal;
+                piece.colour = opengl_lighting(draw.state, rec::recording.lights,
+                                               rec::transform(m, n[0], n[1], n[2], 0.0f));
+                pieces.push_back(piece);
+            }
+            continue;
+        }
+        for (const rec::Triangle& triangle : rec::triangles_of(primitive)) {
+            EyePiece piece;
+            for (const auto& corner : triangle.corner)
+                piece.corners.push_back(rec::transform(m, corner[0], corner[1], corner[2]));
+            piece.colour = opengl_lighting(draw.state, rec::recording.lights,
+                                           rec::transform(m, triangle.normal[0], triangle.normal[1], triangle.normal[2], 0.0f));
+            pieces.push_back(piece);
+        }
+    }
+    return pieces;
+}
+
+// What the batches hold, piece by piece: every corner of a piece must carry the same colour.
+std::vector<EyePiece> eye_pieces_batched()
+{
+    std::vector<EyePiece> pieces;
+    for (const web::Batch& batch : batches) {
+        const int step = batch.shape == web::SHAPE_TRIANGLES ? 3 : batch.shape == web::SHAPE_LINES ? 2 : 1;
+        for (std::size_t i = 0; i + step <= batch.vertices.size(); i += step) {
+            EyePiece piece;
+            const web::BatchVertex& first = batch.vertices[i];
+            for (int k = 0; k < step; ++k) {
+                const web::BatchVertex& corner = batch.vertices[i + k];
+                piece.corners.push_back({corner.position[0], corner.position[1], corner.position[2]});
+                if (std::memcmp(corner.colour, first.colour, sizeof first.colour) != 0)
+                    fail("a batched face's corners differ in colour: flat shading lights a face as one");
+            }
+            piece.colour = {first.colour[0], first.colour[1], first.colour[2], first.colour[3]};
+            pieces.push_back(piece);
+        }
+    }
+    return pieces;
+}
+
+std::string describe(const EyePiece& piece)
+{
+    std::string text = "corners";
+    char number[96];
+    for (const auto& corner : piece.corners) {
+        std::snprintf(number, sizeof number, " (%g %g %g)", corner[0], corner[1], corner[2]);
+        text += number;
+    }
+    std::snprintf(number, sizeof number, " colour (%.6f %.6f %.6f %.6f)", piece.colour[0], piece.colour[1],
+                  piece.colour[2], piece.colour[3]);
+    return text + number;
+}
+
+// Corners agree to a ten-thousandth of a unit (the two sides multiply in other orders; the scene
+// spans tens of units), colours to a hundred-thousandth (single against double precision), far
+// below the 1/255 step of a pixel.
+bool close(const EyePiece& a, const EyePiece& b)
+{
+    if (a.corners.size() != b.corners.size())
+        return false;
+    for (std::size_t k = 0; k < a.corners.size(); ++k)
+        for (int c = 0; c < 3; ++c)
+            if (std::fabs(a.corners[k][c] - b.corners[k][c]) > 1e-4f)
+                return false;
+    for (int c = 0; c < 4; ++c)
+        if (std::fabs(a.colour[c] - b.colour[c]) > 1e-5f)
+            return false;
+    return true;
+}
+
+void compare_eye(const std::string& what, const std::vector<EyePiece>& expected, const std::vector<EyePiece>& got)
+{
+    if (expected.size() != got.size()) {
+        fail(what + ": expected " + std::to_string(expected.size()) + " pieces, got " + std::to_string(got.size()));
+        return;
+    }
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (!close(expected[i], got[i])) {
+            fail(what + ", piece " + std::to_string(i) + ":\n  expected " + describe(expected[i]) + "\n  got      " +
+                 describe(got[i]));
+            return;
+        }
+    }
+}
+
+// The calls a frame makes, through OpenGL or through the layer.
+struct Calls {
+    void (*material)(unsigned, unsigned, const float*);
+    void (*enable)(unsigned);
+    void (*disable)(unsigned);
+    void (*light)(unsigned, unsigned, const float*);
+    void (*call_list)(unsigned);
+    void (*translate)(float, float, float);
+    void (*rotate)(float, float, float, float);
+};
+
+// A row of the nine lists as the board draws its gems: under the camera and the game's lights, each
+// moved and turned, in a colour of its own, the fourth highlighted by light 2 as the hovered gem is.
+void draw_row(const Calls& gl, unsigned list_base)
+{
+    constexpr float light_positions[3][4] = {{-2, 4, 4, 0}, {22, 2, 4, 0}, {0, 0, 4, 0}};
+    constexpr float grey[4] = {0.75f, 0.75f, 0.75f, 1.0f};
+    static constexpr float white[4] = {1, 1, 1, 1};
+    static constexpr float grey_70[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+    constexpr const float* light_speculars[3] = {white, grey_70, white};
+    constexpr float shininess = 25.0f;
+    glLoadIdentity();
+    gl.translate(0.0f, 0.0f, -40.0f);
+    gl.enable(GL_LIGHTING);
+    gl.enable(GL_LIGHT0);
+    gl.enable(GL_LIGHT1);
+    for (int i = 0; i < 3; ++i) {
+        gl.light(GL_LIGHT0 + i, GL_DIFFUSE, grey);
+        gl.light(GL_LIGHT0 + i, GL_SPECULAR, light_speculars[i]);
+        gl.light(GL_LIGHT0 + i, GL_POSITION, light_positions[i]);
+    }
+    for (int slot = 0; slot < quarzil::list_count; ++slot) {
+        glPushMatrix();
+        gl.translate(1.76f * static_cast<float>(slot) - 6.0f, 0.5f * static_cast<float>(slot % 3), 0.0f);
+        gl.rotate(37.0f * static_cast<float>(slot), 0.3f, 1.0f, 0.2f);
+        if (slot == 3)
+            gl.enable(GL_LIGHT2);
+        const float colour[4] = {0.1f * static_cast<float>(slot), 0.5f, 1.0f - 0.1f * static_cast<float>(slot), 1.0f};
+        gl.material(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
+        gl.material(GL_FRONT, GL_SPECULAR, white);
+        gl.material(GL_FRONT, GL_SHININESS, &shininess);
+        gl.call_list(list_base + slot);
+        if (slot == 3)
+            gl.disable(GL_LIGHT2);
+        glPopMatrix();
+    }
+}
+
+const Calls opengl_calls = {
+    [](unsigned face, unsigned parameter, const float* values) { glMaterialfv(face, parameter, values); },
+    [](unsigned capability) { glEnable(capability); },
+    [](unsigned capability) { glDisable(capability); },
+    [](unsigned light, unsigned parameter, const float* values) { glLightfv(light, parameter, values); },
+    [](unsigned name) { glCallList(name); },
+    [](float x, float y, float z) { glTranslatef(x, y, z); },
+    [](float angle, float x, float y, float z) { glRotatef(angle, x, y, z); },
+};
+
+// The layer's glLightfv (gl_stand_in.h) hands the call to the backend.
+const Calls layer_calls = {
+    web::material, web::enable, web::disable,
+    [](unsigned light, unsigned parameter, const float* values) { web::backend.light(light, parameter, values); },
+    web::call_list, web::translate, web::rotate};
+
+// Nine lists in nine materials, one of them under a third light, reach the page's shader where
+// OpenGL draws them and lit as OpenGL lights them, in one draw for each run of one shape: a change
+// of material or lights is no new draw.
+void test_batched_row()
+{
+    rec::reset();
+    quarzil_reference::build_gem_lists();
+    rec::recording.draws.clear();
+    draw_row(opengl_calls, quarzil_reference::list_base);
+    const std::vector<EyePiece> expected = eye_pieces_drawn();
+    int shape_runs = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        if (i == 0 || expected[i].corners.size() != expected[i - 1].corners.size())
+            ++shape_runs;
+
+    rec::reset();
+    web::reset();
+    use_batches();
+    quarzil::build_gem_lists();
+    draw_row(layer_calls, quarzil::list_base);
+    web::flush_batch();
+    compare_eye("a row of the nine lists, batched", expected, eye_pieces_batched());
+    if (static_cast<int>(batches.size()) != shape_runs)
+        fail("a row of the nine lists: expected " + std::to_string(shape_runs) + " draws (one per run of a shape), got " +
+             std::to_string(batches.size()));
+}
+
 }  // namespace
 
 int main()
@@ -347,6 +647,7 @@ int main()
     test_immediate_primitives();
     test_material_inside_primitive();
     test_list_without_normal();
+    test_batched_row();
     if (failures == 0)
         std::printf("gl_layer_test: every check passed\n");
     return failures == 0 ? 0 : 1;

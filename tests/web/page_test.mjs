@@ -67,6 +67,26 @@ async function readScreenshot(page, points, band) {
   }, { shot, points, band });
 }
 
+// How many pixels are lit (any channel at 25 or more) in the screenshot's rows [from, to).
+async function litRows(page, ranges) {
+  const shot = (await page.screenshot()).toString('base64');
+  return page.evaluate(async ({ shot, ranges }) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + shot;
+    await image.decode();
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    let lit = 0;
+    for (const [from, to] of ranges) {
+      if (to <= from) continue;
+      const pixels = context.getImageData(0, from, image.width, to - from).data;
+      for (let i = 0; i < pixels.length; i += 4) if (Math.max(pixels[i], pixels[i + 1], pixels[i + 2]) >= 25) ++lit;
+    }
+    return lit;
+  }, { shot, ranges });
+}
+
 let browser;
 
 before(async () => {
@@ -105,6 +125,49 @@ test('the start screen shows the board, the score panel and the high-score table
   assert.ok(wrong.length <= 4, `squares drawn in another gem's colour (square, expected, got): ${JSON.stringify(wrong)}`);
   assert.ok(seen.grey > 150, `the table's header: expected over 150 grey text pixels, got ${seen.grey}`);
   assert.ok(seen.red > 500, `the score panel: expected over 500 red pixels left of the board, got ${seen.red}`);
+});
+
+// The page at other shapes than 4:3: the whole scene stays in view. Taller than 4:3, the view is as
+// wide as the canvas and centred with black bands above and below it; wider, it is as tall as the
+// canvas and shows more at the sides. Read from the screenshot: every square's gem in its colour,
+// the score panel's red, and nothing lit in the bands.
+test('a page resized taller or wider than 4:3 keeps the whole scene in view', async () => {
+  const { page } = browser;
+  assert.equal(await game.mode(page), MODE_OVER);
+  const kinds = await game.kinds(page);
+  try {
+    for (const size of [{ width: 600, height: 900 }, { width: 1400, height: 600 }]) {
+      await page.setViewportSize(size);
+      const frames = await game.frames(page);
+      await waitFor(page, game.frames, (value) => value > frames + 3, 5000);
+      const [width, height] = await page.evaluate(() => [Module.canvas.width, Module.canvas.height]);
+      const points = await Promise.all(kinds.map((_, index) => game.square(page, index)));
+      const outside = points.map(([x, y], index) => [index, Math.round(x), Math.round(y)])
+        .filter(([, x, y]) => x < 8 || y < 8 || x >= width - 8 || y >= height - 8);
+      assert.deepEqual(outside, [], `${size.width}x${size.height}: squares drawn outside the ${width}x${height} canvas`);
+      const band = { left: Math.floor(points[0][0] - 20), right: Math.ceil(points[7][0] + 20), top: 0, bottom: 1 };
+      const seen = await readScreenshot(page, points, band);
+      const wrong = kinds.map((kind, index) => [index, kind, nearestKind(seen.means[index])])
+        .filter(([, kind, drawn]) => kind !== drawn);
+      assert.ok(wrong.length <= 4, `${size.width}x${size.height}: squares drawn in another gem's colour ` +
+                `(square, expected, got): ${JSON.stringify(wrong)}`);
+      assert.ok(seen.red > 200, `${size.width}x${size.height}: the score panel: expected over 200 red pixels, got ${seen.red}`);
+      // The view's own height where the canvas is taller than 4:3; none is letterboxed otherwise.
+      const viewHeight = Math.min(height, Math.floor(width * 3 / 4));
+      const bandHeight = Math.floor((height - viewHeight) / 2);
+      if (size.height > size.width) {
+        assert.ok(bandHeight > 100, `${size.width}x${size.height}: expected bands above and below the view`);
+        const lit = await litRows(page, [[0, bandHeight - 1], [height - bandHeight + 1, height]]);
+        assert.equal(lit, 0, `${size.width}x${size.height}: lit pixels in the bands above and below the view`);
+      }
+      // The scene's 4:3 middle holds the board and the panel: wider pages add room at the sides.
+      const middle = [(width - viewHeight * 4 / 3) / 2, (width + viewHeight * 4 / 3) / 2];
+      assert.ok(points.every(([x]) => x > middle[0] && x < middle[1]),
+        `${size.width}x${size.height}: squares outside the scene's middle ${JSON.stringify(middle)}`);
+    }
+  } finally {
+    await page.setViewportSize(viewport);
+  }
 });
 
 test('space starts a game and a drag that makes a run scores, with its sound in the browser\'s audio', async () => {

@@ -1,0 +1,88 @@
+// compare_pictures.mjs -- the pictures two builds of the page draw of the same moments, compared
+// pixel by pixel on the canvas: the start screen, and a game a second in with the pointer over a gem. Both run on
+// a stopped clock stepped by hand from the same wall-clock time, so they deal the same boards. A
+// tool for changes to the drawing, not a test: it prints what differs and asserts nothing.
+// Usage: QUARZIL_PAGE=http://127.0.0.1:PORT/,http://127.0.0.1:OTHER/ node compare_pictures.mjs [FOLDER]
+// (FOLDER, if given, receives the screenshots as moment-N-first.png and moment-N-second.png).
+import fs from 'node:fs';
+import path from 'node:path';
+
+import { game, loadGame, openBrowser } from './browser.mjs';
+
+const addresses = process.env.QUARZIL_PAGE.split(',');
+if (addresses.length !== 2) throw new Error('QUARZIL_PAGE must name two pages, separated by a comma');
+const folder = process.argv[2];
+
+// The game's clock (performance.now) stands still until stepped; the seed's clock (Date.now) is fixed.
+function stoppedClock() {
+  let now = 5000;
+  performance.now = () => now;
+  window.quarzilStep = (milliseconds) => { now += milliseconds; };
+  Date.now = () => 1700000000000;
+}
+
+async function moments(address) {
+  const browser = await openBrowser();
+  try {
+    await browser.context.addInitScript(stoppedClock);
+    await loadGame(browser.page, address);
+    const { page } = browser;
+    // One tick at a time, each waited for until its frame is drawn.
+    const ticks = async (count) => {
+      for (let i = 0; i < count; ++i) {
+        const frames = await game.frames(page);
+        await page.evaluate(() => window.quarzilStep(20));
+        while (await game.frames(page) === frames) await page.waitForTimeout(5);
+      }
+    };
+    const shots = [];
+    const canvas = page.locator('#canvas');
+    await page.mouse.click(2, 2);   // the click that starts the sound, off the board
+    await ticks(3);
+    await page.waitForTimeout(200);
+    shots.push(await canvas.screenshot());
+    await page.keyboard.press('Space');
+    await ticks(50);
+    const [x, y] = await game.square(page, 27);
+    await page.mouse.move(x, y);
+    await ticks(5);
+    await page.waitForTimeout(200);
+    shots.push(await canvas.screenshot());
+    return shots;
+  } finally {
+    await browser.context.close();
+  }
+}
+
+const [first, second] = [await moments(addresses[0]), await moments(addresses[1])];
+const reader = await openBrowser();
+try {
+  for (let k = 0; k < first.length; ++k) {
+    if (folder) {
+      fs.writeFileSync(path.join(folder, `moment-${k}-first.png`), first[k]);
+      fs.writeFileSync(path.join(folder, `moment-${k}-second.png`), second[k]);
+    }
+    const found = await reader.page.evaluate(async ([a, b]) => {
+      const pixelsOf = async (png) => {
+        const image = new Image();
+        image.src = 'data:image/png;base64,' + png;
+        await image.decode();
+        const canvas = new OffscreenCanvas(image.width, image.height);
+        const context = canvas.getContext('2d');
+        context.drawImage(image, 0, 0);
+        return context.getImageData(0, 0, image.width, image.height).data;
+      };
+      const [p, q] = [await pixelsOf(a), await pixelsOf(b)];
+      let differing = 0, largest = 0;
+      for (let i = 0; i < p.length; i += 4) {
+        const difference = Math.max(Math.abs(p[i] - q[i]), Math.abs(p[i + 1] - q[i + 1]), Math.abs(p[i + 2] - q[i + 2]));
+        if (difference > 0) ++differing;
+        largest = Math.max(largest, difference);
+      }
+      return { pixels: p.length / 4, differing, largest };
+    }, [first[k].toString('base64'), second[k].toString('base64')]);
+    console.log(`moment ${k}: ${found.differing} of ${found.pixels} pixels differ, by at most ${found.largest} of 255`);
+  }
+} finally {
+  await reader.context.close();
+}
