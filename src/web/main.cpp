@@ -27,7 +27,14 @@ bool sound_opened = false;   // the first gesture opened the sound device
 
 void no_wait() {}   // the browser calls the loop when a tick is due: nothing to sleep for
 
-const LoopHooks hooks = {game_tick, draw_frame, handle_pressed_keys, handle_events, no_wait};
+// The loop draws only a frame that can be seen and shows something new; the page counts those.
+void draw_page_frame()
+{
+    draw_frame();
+    ++web::frames_drawn;
+}
+
+const LoopHooks hooks = {game_tick, draw_page_frame, handle_pressed_keys, handle_events, no_wait};
 
 // What a file looked like when last written through to storage, to see a save that replaced it.
 struct Seen {
@@ -88,7 +95,6 @@ void page_frame()
     quit_requested = false;
     run_loop_pass(hooks);
     web::backend.flush();   // the frame is shown once this returns to the browser
-    ++web::frames_drawn;
     keep_settings();
     write_through();
 }
@@ -103,6 +109,8 @@ EMSCRIPTEN_KEEPALIVE void quarzil_page_hidden(int hidden)
         window_active_event(0, SDL_APPACTIVE);
         tick_clock.hide(emscripten_get_now());
     } else {
+        // In view again: the loop draws at once what the page shows now.
+        window_active_event(1, SDL_APPACTIVE);
         tick_clock.show(emscripten_get_now());
     }
 }

@@ -7,7 +7,7 @@ namespace quarzil::web {
 // Sends the OpenGL layer's output to the browser's WebGL emulation. Before the first OpenGL call.
 void use_browser_gl();
 
-// Loop passes run since the page started: one frame each.
+// Frames drawn since the page started: none while it is hidden or shows a still picture.
 extern int frames_drawn;
 
 // The page's clock in 20 ms ticks: how many ticks fell due between the last reading and now

@@ -29,7 +29,7 @@ EMSCRIPTEN_KEEPALIVE const char* quarzil_table_name(int row)
 {
     return row >= 0 && row < table_rows ? score_table[row].name : "";
 }
-// Loop passes run (frames drawn) since the page started.
+// Frames drawn since the page started.
 EMSCRIPTEN_KEEPALIVE int quarzil_frames() { return web::frames_drawn; }
 
 // Where the centre of square index is drawn: canvas pixels from the left (axis 0) or from the
