@@ -29,15 +29,30 @@ namespace {
 
 unsigned next_pad_scan = 0;        // time of the next look for pads (pad_clock milliseconds)
 
-// Records the keys the pad's actions stand for where the game is now, as key presses are
-// recorded: a full list takes no more.
+// A press for the next key pass: a full list takes no more.
+void record_press(int symbol)
+{
+    if (pressed_count < key_slots)
+        pressed_keys[pressed_count++] = symbol;
+}
+
+// Records the keys the pad's actions stand for where the game is now, as key presses are.
 void record_pad_actions(const PadAction actions[], int count)
 {
     for (int index = 0; index < count; ++index) {
         const int symbol = pad_key(actions[index], key_mode_now(), gem_taken);
-        if (symbol != 0 && pressed_count < key_slots)
-            pressed_keys[pressed_count++] = symbol;
+        if (symbol != 0)
+            record_press(symbol);
     }
+}
+
+// A game being played pauses, and its hint goes, as "p" does: the window or the pad gone.
+void pause_play()
+{
+    if (game_mode != MODE_PLAY)
+        return;
+    paused = true;
+    clear_hint();
 }
 
 int drag_start_x = 0;          // window pixels of the last button press, origin top left, y down
@@ -154,26 +169,23 @@ void key_event(int symbol, int down)
         }
         return;
     }
-    if (pressed_count < key_slots)
-        pressed_keys[pressed_count++] = symbol;
+    record_press(symbol);
     hold_key(symbol);
 }
 
 void window_active_event(int gain, int state)
 {
-    if (window_away(gain, state) && game_mode == MODE_PLAY) {
-        paused = true;
-        clear_hint();   // as "p" does
-    }
+    if (window_away(gain, state))
+        pause_play();
     // Whatever a window gains, it is on screen: a window system may give a minimised window back
-    // by another event than the one that took it (maximised again, or focused).
-    if (gain != 0)
+    // by another event than the one that took it (maximised again, or focused). It shows what was
+    // drawn into it last, or nothing: the next pass draws.
+    if (gain != 0) {
         window_hidden = false;
-    else if ((state & SDL_APPACTIVE) != 0)
-        window_hidden = true;
-    // A window given back shows what was drawn into it last, or nothing: the next pass draws.
-    if (gain != 0)
         frame_stale = true;
+    } else if ((state & SDL_APPACTIVE) != 0) {
+        window_hidden = true;
+    }
 }
 
 int key_pressed(int symbol)
@@ -283,10 +295,8 @@ void pads_listed(int count)
 {
     const int before = pad_count;
     pad_count = count;
-    if (pad_count < before && game_mode == MODE_PLAY && !paused) {
-        paused = true;
-        clear_hint();   // as "p" does
-    }
+    if (pad_count < before)
+        pause_play();
 }
 
 void pad_input(int pad, const PadEvent& event, unsigned now)

@@ -12,6 +12,7 @@
 
 #include "SDL.h"
 #include "game/game.h"
+#include "game/game_support.h"
 #include "shell/keys.h"
 #include "shell/shell.h"
 
@@ -146,10 +147,8 @@ class HintKey : public testing::Test {
 protected:
     void SetUp() override
     {
-        srandom(1);
-        new_game();
-        while (turn_state != TURN_IDLE)
-            game_tick();
+        test::start_game(1);
+        test::ticks_until(TURN_IDLE);
         pressed_count = 0;
         paused = false;
         keyboard_cursor = false;

@@ -6,6 +6,7 @@
 
 #include "SDL.h"
 #include "game/game.h"
+#include "game/game_support.h"
 #include "shell/keys.h"
 #include "shell/pad.h"
 #include "shell/shell.h"
@@ -145,10 +146,8 @@ class PadPlay : public testing::Test {
 protected:
     void SetUp() override
     {
-        srandom(1);
-        new_game();
-        while (turn_state != TURN_IDLE)
-            game_tick();
+        test::start_game(1);
+        test::ticks_until(TURN_IDLE);
         pressed_count = 0;
         paused = false;
         put_gem_down();
