@@ -101,6 +101,22 @@ export function scoringSwap(kinds) {
   return null;
 }
 
+// Decodes a picture (a PNG, as screenshots are) in the page and keeps its pixels there, as
+// window[name] = { width, height, pixels } with four bytes (RGBA) a pixel, for the reading of them
+// in the page that follows.
+export async function keepPicture(page, png, name = 'quarzilPicture') {
+  await page.evaluate(async ({ data, name }) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + data;
+    await image.decode();
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    const pixels = context.getImageData(0, 0, image.width, image.height).data;
+    window[name] = { width: image.width, height: image.height, pixels };
+  }, { data: png.toString('base64'), name });
+}
+
 // Drags with the mouse from the centre of one square to the centre of another, as a player does.
 export async function drag(page, from, to) {
   const [x0, y0] = await game.square(page, from);

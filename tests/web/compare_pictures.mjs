@@ -7,7 +7,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 
-import { game, loadGame, openBrowser } from './browser.mjs';
+import { game, keepPicture, loadGame, openBrowser } from './browser.mjs';
 
 const addresses = process.env.QUARZIL_PAGE.split(',');
 if (addresses.length !== 2) throw new Error('QUARZIL_PAGE must name two pages, separated by a comma');
@@ -62,17 +62,10 @@ try {
       fs.writeFileSync(path.join(folder, `moment-${k}-first.png`), first[k]);
       fs.writeFileSync(path.join(folder, `moment-${k}-second.png`), second[k]);
     }
-    const found = await reader.page.evaluate(async ([a, b]) => {
-      const pixelsOf = async (png) => {
-        const image = new Image();
-        image.src = 'data:image/png;base64,' + png;
-        await image.decode();
-        const canvas = new OffscreenCanvas(image.width, image.height);
-        const context = canvas.getContext('2d');
-        context.drawImage(image, 0, 0);
-        return context.getImageData(0, 0, image.width, image.height).data;
-      };
-      const [p, q] = [await pixelsOf(a), await pixelsOf(b)];
+    await keepPicture(reader.page, first[k], 'firstPicture');
+    await keepPicture(reader.page, second[k], 'secondPicture');
+    const found = await reader.page.evaluate(() => {
+      const [p, q] = [window.firstPicture.pixels, window.secondPicture.pixels];
       let differing = 0, largest = 0;
       for (let i = 0; i < p.length; i += 4) {
         const difference = Math.max(Math.abs(p[i] - q[i]), Math.abs(p[i + 1] - q[i + 1]), Math.abs(p[i + 2] - q[i + 2]));
@@ -80,7 +73,7 @@ try {
         largest = Math.max(largest, difference);
       }
       return { pixels: p.length / 4, differing, largest };
-    }, [first[k].toString('base64'), second[k].toString('base64')]);
+    });
     console.log(`moment ${k}: ${found.differing} of ${found.pixels} pixels differ, by at most ${found.largest} of 255`);
   }
 } finally {

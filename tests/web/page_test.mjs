@@ -4,7 +4,8 @@ import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, drag, game, loadGame, openBrowser, pageAddress, scoringSwap, viewport, waitFor,
+  MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, drag, game, keepPicture, loadGame, openBrowser, pageAddress, scoringSwap,
+  viewport, waitFor,
 } from './browser.mjs';
 
 // The gems' hues by kind, in degrees, as the game's palette gives them (blue, orange, yellow,
@@ -30,16 +31,10 @@ function nearestKind([r, g, b]) {
 // Reads the page's screenshot back in the page: the mean colour of the lit pixels in a box around
 // each point, and how many pixels of a band look like the table's grey text or the panel's red.
 async function readScreenshot(page, points, band) {
-  const shot = (await page.screenshot()).toString('base64');
-  return page.evaluate(async ({ shot, points, band }) => {
-    const image = new Image();
-    image.src = 'data:image/png;base64,' + shot;
-    await image.decode();
-    const canvas = new OffscreenCanvas(image.width, image.height);
-    const context = canvas.getContext('2d');
-    context.drawImage(image, 0, 0);
-    const pixels = context.getImageData(0, 0, image.width, image.height).data;
-    const at = (x, y) => { const i = 4 * (y * image.width + x); return [pixels[i], pixels[i + 1], pixels[i + 2]]; };
+  await keepPicture(page, await page.screenshot());
+  return page.evaluate(({ points, band }) => {
+    const { width, height, pixels } = window.quarzilPicture;
+    const at = (x, y) => { const i = 4 * (y * width + x); return [pixels[i], pixels[i + 1], pixels[i + 2]]; };
     // Text over a gem (the table's, the page's "Click to play") is grey or white: where most lit
     // pixels are coloured, only the coloured ones count; where few are, the gem is the white one.
     const means = points.map(([x, y]) => {
@@ -59,32 +54,25 @@ async function readScreenshot(page, points, band) {
       const [r, g, b] = at(x, y);
       if (Math.min(r, g, b) > 140 && Math.max(r, g, b) - Math.min(r, g, b) < 30) ++grey;
     }
-    for (let y = 0; y < image.height; ++y) for (let x = 0; x < Math.floor(band.left); ++x) {
+    for (let y = 0; y < height; ++y) for (let x = 0; x < Math.floor(band.left); ++x) {
       const [r, g, b] = at(x, y);
       if (r > 120 && g < 60 && b < 40) ++red;
     }
     return { means, grey, red };
-  }, { shot, points, band });
+  }, { points, band });
 }
 
 // How many pixels are lit (any channel at 25 or more) in the screenshot's rows [from, to).
 async function litRows(page, ranges) {
-  const shot = (await page.screenshot()).toString('base64');
-  return page.evaluate(async ({ shot, ranges }) => {
-    const image = new Image();
-    image.src = 'data:image/png;base64,' + shot;
-    await image.decode();
-    const canvas = new OffscreenCanvas(image.width, image.height);
-    const context = canvas.getContext('2d');
-    context.drawImage(image, 0, 0);
+  await keepPicture(page, await page.screenshot());
+  return page.evaluate((ranges) => {
+    const { width, pixels } = window.quarzilPicture;
     let lit = 0;
     for (const [from, to] of ranges) {
-      if (to <= from) continue;
-      const pixels = context.getImageData(0, from, image.width, to - from).data;
-      for (let i = 0; i < pixels.length; i += 4) if (Math.max(pixels[i], pixels[i + 1], pixels[i + 2]) >= 25) ++lit;
+      for (let i = 4 * width * from; i < 4 * width * to; i += 4) if (Math.max(pixels[i], pixels[i + 1], pixels[i + 2]) >= 25) ++lit;
     }
     return lit;
-  }, { shot, ranges });
+  }, ranges);
 }
 
 let browser;
