@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "SDL.h"
-#include "game/game.h"
+#include "game/turn.h"
 #include "render/render.h"
 #include "shell/shell.h"
 
@@ -37,6 +37,7 @@ void draw_frames(benchmark::State& state, GameMode mode)
         return;
     }
     game_mode = mode;
+    tell_frame(frame_input_now());
     for (auto _ : state)
         draw_frame();
 }

@@ -26,7 +26,12 @@
 #include <GL/gl.h>
 
 #include "SDL.h"
-#include "game/game.h"
+#include "game/board.h"
+#include "game/high_scores.h"
+#include "game/hints.h"
+#include "game/moments.h"
+#include "game/scoring.h"
+#include "game/turn.h"
 #include "render/render.h"
 #include "shell/keys.h"
 #include "shell/shell.h"
@@ -58,6 +63,13 @@ void start(GameMode mode)
     build_gem_lists();
 }
 
+// Draws a frame as the loop does, told first what the shell shows now.
+void draw_shown_frame()
+{
+    tell_frame(frame_input_now());
+    draw_frame();
+}
+
 void ticks(int count)
 {
     for (int tick = 0; tick < count; ++tick)
@@ -67,7 +79,7 @@ void ticks(int count)
 // Draws a frame and writes what it showed to DIR/NAME.ppm.
 bool picture(const char* folder, const char* name)
 {
-    draw_frame();
+    draw_shown_frame();
     char path[4096];
     std::snprintf(path, sizeof path, "%s/%s.ppm", folder, name);
     FILE* const file = std::fopen(path, "wb");
@@ -85,7 +97,7 @@ int pictures(const char* folder)
     start(MODE_OVER);
     bool written = picture(folder, "start");
     for (int frame = 0; frame < 40; ++frame)
-        draw_frame();
+        draw_shown_frame();
     written &= picture(folder, "start_later");   // the ornament turned by 41 degrees
     new_game();
     ticks(30);
@@ -177,7 +189,7 @@ int count(GameMode mode, int frames)
             CALLGRIND_ZERO_STATS;
         if (mode == MODE_PLAY)
             game_tick();
-        draw_frame();
+        draw_shown_frame();
     }
     CALLGRIND_DUMP_STATS;
     return 0;
@@ -299,7 +311,7 @@ std::vector<unsigned char> draw_sheet(const std::vector<SheetLine>& lines, bool 
 int compare_text()
 {
     start(MODE_PLAY);
-    draw_frame();   // sets the lights where every frame has them
+    draw_shown_frame();   // sets the lights where every frame has them
     glBlendFunc(GL_ONE, GL_ONE);
     const int sizes[][2] = {{800, 600}, {1000, 500}, {500, 700}, {640, 480}, {1280, 1024}, {333, 251}, {1024, 768}};
     constexpr int sheets_per_size = 40;

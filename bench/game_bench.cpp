@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/game.h"
+#include "game/board.h"
+#include "game/move_counter.h"
+#include "game/turn.h"
 #include "sound/sound.h"
 
 namespace quarzil {

@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "game/game.h"
+#include "game/high_scores.h"
+#include "game/scoring.h"
+#include "game/turn.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/game.h"
+#include "game/high_scores.h"
+#include "game/scoring.h"
 #include "fuzz_check.h"
 
 namespace quarzil {

@@ -1,8 +1,11 @@
 // board.cpp -- the board, fresh gems, dealing, and the scan for runs
+#include "game/board.h"
+
 #include <cstdlib>
 #include <cstring>
 
-#include "game/game.h"
+#include "game/moments.h"
+#include "game/scoring.h"
 #include "sound/sound.h"
 
 namespace quarzil {

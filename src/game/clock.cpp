@@ -1,6 +1,9 @@
 // clock.cpp -- the game clock: the time left, its drain, the star that turns with it and the
 // low-time alert
-#include "game/game.h"
+#include "game/clock.h"
+#include "game/high_scores.h"
+#include "game/moments.h"
+#include "game/turn.h"
 #include "sound/sound.h"
 
 namespace quarzil {

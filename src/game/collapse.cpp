@@ -1,5 +1,5 @@
 // collapse.cpp -- closing the gaps left by vanished gems and refilling the columns
-#include "game/game.h"
+#include "game/board.h"
 
 namespace quarzil {
 

@@ -1,5 +1,8 @@
 // high_scores.cpp -- the table of the 100 best games, its place in the home directory, and name entry
-#include "game/game.h"
+#include "game/high_scores.h"
+#include "game/moments.h"
+#include "game/scoring.h"
+#include "game/turn.h"
 
 #include <algorithm>
 #include <iterator>

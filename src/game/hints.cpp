@@ -1,5 +1,8 @@
 // hints.cpp -- showing the player one swap that makes a run, on request or after ten idle seconds
-#include "game/game.h"
+#include "game/hints.h"
+#include "game/move_counter.h"
+#include "game/swap_request.h"
+#include "game/turn.h"
 
 namespace quarzil {
 

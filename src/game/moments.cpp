@@ -1,8 +1,7 @@
 // moments.cpp -- the moments the game marks in large words for a while: a chain, a level, no
 // more moves, the clock run out, a result that entered the table
-#include <cstdio>
-
-#include "game/game.h"
+#include "game/moments.h"
+#include "game/turn.h"
 
 namespace quarzil {
 
@@ -16,19 +15,6 @@ namespace {
 bool belongs_to_play(MomentKind kind)
 {
     return kind == MOMENT_CHAIN || kind == MOMENT_NO_MOVES || kind == MOMENT_LEVEL;
-}
-
-// "st", "nd", "rd" or "th" after a rank: 1st, 2nd, 3rd, 4th, 11th, 12th, 13th, 21st, ...
-const char* ordinal_suffix(int rank)
-{
-    if (rank % 100 >= 11 && rank % 100 <= 13)
-        return "th";
-    switch (rank % 10) {
-    case 1: return "st";
-    case 2: return "nd";
-    case 3: return "rd";
-    default: return "th";
-    }
 }
 
 }  // namespace
@@ -65,31 +51,6 @@ void clear_moments()
 {
     moment = {MOMENT_NONE, 0, 0};
     moment_waiting = {MOMENT_NONE, 0, 0};
-}
-
-bool moment_text(char (&text)[moment_text_bytes], const Moment& shown)
-{
-    switch (shown.kind) {
-    case MOMENT_CHAIN:
-        std::snprintf(text, sizeof text, "Chain x%d", shown.value);
-        return true;
-    case MOMENT_NO_MOVES:
-        std::snprintf(text, sizeof text, "No more moves");
-        return true;
-    case MOMENT_LEVEL:
-        std::snprintf(text, sizeof text, "Level %d", shown.value);
-        return true;
-    case MOMENT_HIGH_SCORE:
-        std::snprintf(text, sizeof text, "New high score: %d%s", shown.value, ordinal_suffix(shown.value));
-        return true;
-    case MOMENT_TIMES_UP:
-        std::snprintf(text, sizeof text, "Time's up");
-        return true;
-    case MOMENT_NONE:
-        break;
-    }
-    text[0] = '\0';
-    return false;
 }
 
 }  // namespace quarzil

@@ -1,7 +1,11 @@
 // move_counter.cpp -- counting the swaps that would complete a run, and replacing a dead board
+#include "game/move_counter.h"
+
 #include <cstdint>
 
-#include "game/game.h"
+#include "game/board.h"
+#include "game/moments.h"
+#include "game/swap_request.h"
 #include "sound/sound.h"
 
 namespace quarzil {

@@ -1,5 +1,8 @@
 // scoring.cpp -- points, floating labels, clock bonus and levels for each run
-#include "game/game.h"
+#include "game/scoring.h"
+#include "game/board.h"
+#include "game/clock.h"
+#include "game/moments.h"
 
 namespace quarzil {
 

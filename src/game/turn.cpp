@@ -1,7 +1,16 @@
 // turn.cpp -- one tick of the game: the turn state machine and the swap ring
+#include "game/turn.h"
+
 #include <utility>
 
-#include "game/game.h"
+#include "game/board.h"
+#include "game/clock.h"
+#include "game/high_scores.h"
+#include "game/hints.h"
+#include "game/moments.h"
+#include "game/move_counter.h"
+#include "game/scoring.h"
+#include "game/swap_request.h"
 #include "sound/sound.h"
 
 namespace quarzil {
@@ -11,6 +20,7 @@ int swap_head = 0;                    // next slot to write, 0..3
 int swap_tail = 0;                    // next slot to read, 0..3
 int drop_sound_pending = 0;           // SND_DROP still due at the first landing of this fall
 GameMode game_mode = MODE_OVER;       // the program opens on the high-score screen
+GameType game_type = TYPE_TIMED;      // the designed game, against the clock
 TurnState turn_state = TURN_SETTLE;
 
 namespace {
@@ -225,6 +235,12 @@ void new_game()
         popup.alpha = 0.0f;
     turn_state = TURN_SETTLE;
     clear_hint();
+}
+
+void deal_first_board()
+{
+    new_game();
+    game_mode = MODE_OVER;
 }
 
 }  // namespace quarzil

@@ -5,7 +5,7 @@
 
 #include <GL/gl.h>
 
-#include "game/game.h"
+#include "game/board.h"
 
 namespace quarzil {
 

@@ -5,7 +5,7 @@
 
 #include <GL/gl.h>
 
-#include "game/game.h"
+#include "game/clock.h"
 #include "render/gems.h"
 
 namespace quarzil {

@@ -1,7 +1,7 @@
 // gems.h -- the gem solids recorded as display lists, the palette and the gem material
 #pragma once
 
-#include "game/game.h"
+#include "game/board.h"
 
 namespace quarzil {
 

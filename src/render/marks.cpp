@@ -5,10 +5,10 @@
 
 #include <GL/gl.h>
 
-#include "game/game.h"
+#include "game/board.h"
+#include "game/hints.h"
 #include "render/gems.h"
-#include "shell/keys.h"
-#include "shell/shell.h"
+#include "render/scene.h"
 
 namespace quarzil {
 
@@ -68,7 +68,10 @@ bool on_board(int value) { return value >= 0 && value < board_size; }
 
 void draw_marks()
 {
-    const bool cursor = keyboard_cursor && on_board(hover_col) && on_board(hover_row);
+    const FrameInput& input = frame_input();
+    const int hover_col = input.hover_col;
+    const int hover_row = input.hover_row;
+    const bool cursor = input.cursor_framed && on_board(hover_col) && on_board(hover_row);
     if (!hint_shown && !cursor)
         return;
 

@@ -6,3 +6,4 @@
 #include "render/gems.h"
 #include "render/scene.h"
 #include "render/view.h"
+#include "render/words.h"

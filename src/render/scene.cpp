@@ -6,15 +6,14 @@
 #include <GL/gl.h>
 
 #include "SDL.h"
-#include "game/game.h"
+#include "game/board.h"
+#include "game/turn.h"
 #include "render/clock.h"
 #include "render/font.h"
 #include "render/gems.h"
 #include "render/marks.h"
 #include "render/screens.h"
 #include "render/view.h"
-#include "shell/shell.h"
-#include "sound/sound.h"
 
 namespace quarzil {
 
@@ -44,6 +43,9 @@ constexpr int swap_quarter_steps = 20;
 constexpr double swap_pi = 3.1415927;
 constexpr float taken_lift = 4.0f;         // a gem the keyboard took up stands this far nearer
 
+// What the shell last told the frame.
+FrameInput shell_input = {false, 0, 0, false, false, 0, 0, false, ""};
+
 void place_lights()
 {
     for (const SceneLight& light : scene_lights)
@@ -54,6 +56,7 @@ void place_lights()
 // latter lifted, as while a game is played.
 void draw_board(bool pointer_lit)
 {
+    const FrameInput& input = shell_input;
     glPushMatrix();
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -76,14 +79,14 @@ void draw_board(bool pointer_lit)
             y += static_cast<float>(square_size * cell.drop);
             // A gem taken up, by the keyboard or a click, is lifted towards the viewer and lit,
             // wherever the pointer is.
-            const bool taken = pointer_lit && gem_taken && column == taken_col && row == taken_row;
+            const bool taken = pointer_lit && input.gem_taken && column == input.taken_col && row == input.taken_row;
             if (taken)
                 z += taken_lift;
 
             glPushMatrix();
             glTranslatef(x, y, z);
             const bool hovered =
-                pointer_lit && ((column == hover_col && row == hover_row) || taken);
+                pointer_lit && ((column == input.hover_col && row == input.hover_row) || taken);
             if (hovered)
                 glEnable(GL_LIGHT2);
             if (cell.swap_step != 0) {
@@ -142,36 +145,42 @@ void restore_lost_scene()
     build_gem_lists();
 }
 
+void tell_frame(const FrameInput& input) { shell_input = input; }
+
+const FrameInput& frame_input() { return shell_input; }
+
+Phase frame_phase() { return phase_of(game_mode, shell_input.paused); }
+
 bool frame_still()
 {
-    return current_screen() == SCREEN_PAUSED;
+    return frame_phase() == PHASE_PAUSED;
 }
 
 void draw_frame()
 {
-    const Screen screen = current_screen();
+    const Phase phase = frame_phase();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     place_lights();
-    if (game_on(screen))
+    if (game_on(phase))
         draw_clock();
-    if (screen != SCREEN_PAUSED)
-        draw_board(screen == SCREEN_PLAY);
+    if (phase != PHASE_PAUSED)
+        draw_board(phase == PHASE_PLAY);
     // The text comes in two blocks, each in one setting of the text state: what lies on the
     // board or beside it, here, and what the table's panel carries.
     begin_text();
     draw_popups();
-    draw_score_panel(screen);
-    draw_best_score(screen);
-    if (screen == SCREEN_PAUSED)
+    draw_score_panel(phase);
+    draw_best_score(phase);
+    if (phase == PHASE_PAUSED)
         draw_paused_screen();
-    if (sound_off.load(std::memory_order_relaxed))
+    if (shell_input.sound_off)
         draw_sound_mark();
     end_text();
-    if (!game_on(screen)) {
-        draw_table_screen(screen);
+    if (!game_on(phase)) {
+        draw_table_screen(phase);
         draw_ornament();
     }
-    draw_moment(screen);
+    draw_moment(phase);
     SDL_GL_SwapBuffers();
 }
 

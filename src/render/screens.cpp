@@ -1,17 +1,23 @@
 // screens.cpp -- the words and numbers of each screen, and the dark panel the table stands on
 #include "render/screens.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include <GL/gl.h>
 
-#include "game/game.h"
+#include "game/board.h"
+#include "game/high_scores.h"
+#include "game/moments.h"
+#include "game/move_counter.h"
+#include "game/scoring.h"
+#include "game/turn.h"
 #include "render/font.h"
 #include "render/gems.h"
+#include "render/scene.h"
 #include "render/view.h"
-#include "shell/keys.h"
-#include "shell/shell.h"
+#include "render/words.h"
 
 namespace quarzil {
 
@@ -60,9 +66,10 @@ constexpr float paused_hint_y = -0.6f;
 // What to do (the keys' help line), on one line below the table while no game is played; in name
 // entry the prompt stands there instead. Centred on the view axis, in text scaled down to fit
 // across a 4:3 view.
-constexpr char name_prompt[] = "Enter your name";
 constexpr float help_line_y = -5.95f;
 constexpr float help_line_scale = 0.38f;
+// The width a 4:3 view shows of the panel's plane, less a margin: the help line fits in it.
+constexpr float help_line_room = 16.8f / help_line_scale;
 
 // "Sound off", small, above the score panel while the player has the sound turned off.
 constexpr float sound_mark_x = -8.0f;
@@ -84,6 +91,14 @@ constexpr float moment_widest = 10.8f;
 constexpr float moment_band_half_height = 1.0f;
 constexpr float moment_band_alpha = 0.6f;
 constexpr int moment_fade_ticks = 20;   // the words dim over a moment's last 0.4 seconds
+
+// Room for words, in units of the text as drawn, where longer words would run into something:
+// the score panel's labels before their numbers, "Game Over" before the table's panel, the
+// table's headings before the next column, the paused words and the small marks across the view.
+constexpr float text_gap = 0.15f;                  // kept clear before the next thing
+constexpr float game_over_room = game_over_left - score_labels_left - text_gap;
+constexpr float paused_room = moment_widest;
+constexpr float mark_room = (game_over_left - score_labels_left) / sound_mark_scale;
 
 void set_text_colour(const float colour[4])
 {
@@ -121,6 +136,36 @@ void draw_dark_quad(const float black[4], float left, float top, float right, fl
     glBlendFunc(GL_ONE, GL_ONE);
 }
 
+// Writes the words at the current origin as write_text does, narrowed when they are wider than
+// room: a longer phrase keeps its place and stays clear of what follows it.
+void write_fitted(int align, float room, const char* text)
+{
+    const float width = text_width(text);
+    if (width <= room) {
+        write_text(align, "%s", text);
+        return;
+    }
+    glPushMatrix();
+    glScalef(room / width, 1.0f, 1.0f);
+    write_text(align, "%s", text);
+    glPopMatrix();
+}
+
+// A phrase with its numbers put in.
+struct Phrase {
+    char text[words_capacity];
+};
+
+[[gnu::format(printf, 1, 2)]] Phrase phrase(const char* format, ...)
+{
+    Phrase made;
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(made.text, sizeof made.text, format, arguments);
+    va_end(arguments);
+    return made;
+}
+
 void draw_game_over_panel()
 {
     draw_dark_quad(panel_black, game_over_left, game_over_top, game_over_right, game_over_bottom);
@@ -141,14 +186,17 @@ void draw_table(bool name_entry)
     glPushMatrix();
     glTranslatef(table_rank_x, table_header_y, panel_z);
     set_text_colour(text_grey);
+    // Each heading keeps to its column: the rank's and the level's as wide as their space to the
+    // next, the name's up to the scores' space, the score's between the names and the levels.
     glPushMatrix();
-    write_text(ALIGN_CENTRE, "Rank");
+    write_fitted(ALIGN_CENTRE, 2 * name_column_step - text_gap, words(WORD_TABLE_RANK));
     glTranslatef(name_column_step, 0.0f, 0.0f);
-    write_text(ALIGN_LEFT, "Name");
+    write_fitted(ALIGN_LEFT, score_column_step - level_column_step + text_gap, words(WORD_TABLE_NAME));
     glTranslatef(score_column_step, 0.0f, 0.0f);
-    write_text(ALIGN_CENTRE, "Score");
+    write_fitted(ALIGN_CENTRE, 2 * level_column_step - text_gap, words(WORD_TABLE_SCORE));
     glTranslatef(level_column_step, 0.0f, 0.0f);
-    write_text(ALIGN_CENTRE, "Level");
+    write_fitted(ALIGN_CENTRE, 2 * (game_over_right - table_rank_x - name_column_step - score_column_step - level_column_step) - text_gap,
+                 words(WORD_TABLE_LEVEL));
     glPopMatrix();
 
     glTranslatef(0.0f, -table_row_step, 0.0f);
@@ -167,20 +215,11 @@ void draw_table(bool name_entry)
                 std::strcat(name, ">");
         }
         glPushMatrix();
-        write_text(ALIGN_CENTRE, "%d.", index + 1);
+        write_text(ALIGN_CENTRE, words(WORD_TABLE_PLACE), index + 1);
         glTranslatef(name_column_step, 0.0f, 0.0f);
         // A name that would reach its score, or the cursor of one being typed, is narrowed
         // until it stays clear; a shorter one is drawn at its own width.
-        const float room = name_room(entry.score);
-        const float width = text_width(name);
-        const bool narrowed = width > room;
-        if (narrowed) {
-            glPushMatrix();
-            glScalef(room / width, 1.0f, 1.0f);
-        }
-        write_text(ALIGN_LEFT, "%s", name);
-        if (narrowed)
-            glPopMatrix();
+        write_fitted(ALIGN_LEFT, name_room(entry.score), name);
         glTranslatef(score_column_step, 0.0f, 0.0f);
         write_text(ALIGN_CENTRE, "%d", entry.score);
         glTranslatef(level_column_step, 0.0f, 0.0f);
@@ -201,26 +240,40 @@ void draw_help_line(bool name_entry)
     glScalef(help_line_scale, help_line_scale, 1.0f);
     if (name_entry) {
         set_text_colour(colour_red);
-        write_text(ALIGN_CENTRE, "%s", name_prompt);
+        write_fitted(ALIGN_CENTRE, help_line_room, words(WORD_NAME_PROMPT));
     } else {
         set_text_colour(text_grey);
-        write_text(ALIGN_CENTRE, "%s", pad_present() ? pad_help_line() : help_line());
+        write_fitted(ALIGN_CENTRE, help_line_room, frame_input().help_line);
     }
     glPopMatrix();
 }
 
 }  // namespace
 
-Screen current_screen()
+bool moment_words(char (&text)[words_capacity], const Moment& shown)
 {
-    switch (game_mode) {
-    case MODE_PLAY:
-        return paused ? SCREEN_PAUSED : SCREEN_PLAY;
-    case MODE_NAME_ENTRY:
-        return SCREEN_NAME_ENTRY;
-    default:
-        return SCREEN_TABLE;
+    switch (shown.kind) {
+    case MOMENT_CHAIN:
+        std::snprintf(text, sizeof text, words(WORD_MOMENT_CHAIN), shown.value);
+        return true;
+    case MOMENT_NO_MOVES:
+        std::snprintf(text, sizeof text, "%s", words(WORD_MOMENT_NO_MOVES));
+        return true;
+    case MOMENT_LEVEL:
+        std::snprintf(text, sizeof text, words(WORD_MOMENT_LEVEL), shown.value);
+        return true;
+    case MOMENT_HIGH_SCORE:
+        std::snprintf(text, sizeof text, words(WORD_MOMENT_HIGH_SCORE),
+                      phrase(words(place_words(shown.value)), shown.value).text);
+        return true;
+    case MOMENT_TIMES_UP:
+        std::snprintf(text, sizeof text, "%s", words(WORD_MOMENT_TIMES_UP));
+        return true;
+    case MOMENT_NONE:
+        break;
     }
+    text[0] = '\0';
+    return false;
 }
 
 void draw_popups()
@@ -232,12 +285,12 @@ void draw_popups()
         set_text_colour(grey);
         glPushMatrix();
         glTranslatef(popup.x, popup.y - (1.0f - popup.alpha), popup.z);
-        write_text(ALIGN_CENTRE, "+%d", popup.value);
+        write_text(ALIGN_CENTRE, words(WORD_POINTS), popup.value);
         glPopMatrix();
     }
 }
 
-void draw_score_panel(Screen screen)
+void draw_score_panel(Phase phase)
 {
     set_text_colour(colour_red);
     glPushMatrix();
@@ -249,22 +302,26 @@ void draw_score_panel(Screen screen)
     write_text(ALIGN_RIGHT, "%d", move_count);
     glPopMatrix();
 
+    // Each label keeps clear of its number.
+    const int numbers[] = {score, level, move_count};
+    const WordId labels[] = {WORD_PANEL_SCORE, WORD_PANEL_LEVEL, WORD_PANEL_MOVES};
     glPushMatrix();
     glTranslatef(score_labels_left, score_panel_top, panel_z);
-    write_text(ALIGN_LEFT, "Score");
-    glTranslatef(0.0f, -panel_row, 0.0f);
-    write_text(ALIGN_LEFT, "Level");
-    glTranslatef(0.0f, -panel_row, 0.0f);
-    write_text(ALIGN_LEFT, "Moves");
-    if (game_on(screen)) {
+    for (int row = 0; row < 3; ++row) {
+        if (row > 0)
+            glTranslatef(0.0f, -panel_row, 0.0f);
+        const float number_left = score_numbers_right - text_width(phrase("%d", numbers[row]).text);
+        write_fitted(ALIGN_LEFT, number_left - score_labels_left - text_gap, words(labels[row]));
+    }
+    if (game_on(phase)) {
         if (chain_alpha > 0.0f) {
             set_grey_material(chain_alpha);
             glTranslatef(chain_label_x, -panel_row, 0.0f);
-            write_text(ALIGN_CENTRE, "+%d", chain_points);
+            write_text(ALIGN_CENTRE, words(WORD_POINTS), chain_points);
         }
     } else {
         glTranslatef(0.0f, -game_over_drop, 0.0f);
-        write_text(ALIGN_LEFT, "Game Over");
+        write_fitted(ALIGN_LEFT, game_over_room, words(WORD_GAME_OVER));
     }
     glPopMatrix();
 }
@@ -274,10 +331,10 @@ void draw_paused_screen()
     glPushMatrix();
     glTranslatef(paused_x, paused_word_y, panel_z);
     set_text_colour(colour_red);
-    write_text(ALIGN_CENTRE, "Paused");
+    write_fitted(ALIGN_CENTRE, paused_room, words(WORD_PAUSED));
     glTranslatef(0.0f, paused_hint_y - paused_word_y, 0.0f);
     set_text_colour(text_grey);
-    write_text(ALIGN_CENTRE, "press p to play on");
+    write_fitted(ALIGN_CENTRE, paused_room, words(WORD_PAUSED_HOW));
     glPopMatrix();
 }
 
@@ -287,29 +344,29 @@ void draw_sound_mark()
     glTranslatef(sound_mark_x, sound_mark_y, panel_z);
     glScalef(sound_mark_scale, sound_mark_scale, 1.0f);
     set_text_colour(text_grey);
-    write_text(ALIGN_LEFT, "Sound off");
+    write_fitted(ALIGN_LEFT, mark_room, words(WORD_SOUND_OFF));
     glPopMatrix();
 }
 
-void draw_best_score(Screen screen)
+void draw_best_score(Phase phase)
 {
     const ScoreEntry& best = score_table[0];
-    if (!game_on(screen) || (best.name[0] == '\0' && best.score == 0 && best.level == 0))
+    if (!game_on(phase) || (best.name[0] == '\0' && best.score == 0 && best.level == 0))
         return;
     glPushMatrix();
     glTranslatef(score_labels_left, best_score_y, panel_z);
     glScalef(best_score_scale, best_score_scale, 1.0f);
     set_text_colour(colour_red);
-    write_text(ALIGN_LEFT, "Best %d", best.score);
+    write_fitted(ALIGN_LEFT, mark_room, phrase(words(WORD_BEST_SCORE), best.score).text);
     glPopMatrix();
 }
 
-void draw_moment(Screen screen)
+void draw_moment(Phase phase)
 {
-    char words[moment_text_bytes];
-    if (screen == SCREEN_PAUSED || !moment_text(words, moment))
+    char shown[words_capacity];
+    if (phase == PHASE_PAUSED || !moment_words(shown, moment))
         return;
-    const bool playing = screen == SCREEN_PLAY;
+    const bool playing = phase == PHASE_PLAY;
     // Full brightness until its last moment_fade_ticks, then dimming to nothing; the new high
     // score, which waits while the name is typed, stays at full brightness meanwhile.
     const float fade =
@@ -320,7 +377,7 @@ void draw_moment(Screen screen)
         draw_dark_quad(band, game_over_left, y + moment_band_half_height, game_over_right, y - moment_band_half_height);
     }
     const float scale = playing ? moment_play_scale : moment_table_scale;
-    const float width = text_width(words) * scale;
+    const float width = text_width(shown) * scale;
     const float narrowing = width > moment_widest ? moment_widest / width : 1.0f;
     const float colour[4] = {colour_red[0] * fade, colour_red[1] * fade, colour_red[2] * fade, 1.0f};
     begin_text();
@@ -328,17 +385,17 @@ void draw_moment(Screen screen)
     glTranslatef(paused_x, y, panel_z);
     glScalef(scale * narrowing, scale, 1.0f);
     set_text_colour(colour);
-    write_text(ALIGN_CENTRE, "%s", words);
+    write_text(ALIGN_CENTRE, "%s", shown);
     glPopMatrix();
     end_text();
 }
 
-void draw_table_screen(Screen screen)
+void draw_table_screen(Phase phase)
 {
     draw_game_over_panel();
     begin_text();
-    draw_table(screen == SCREEN_NAME_ENTRY);
-    draw_help_line(screen == SCREEN_NAME_ENTRY);
+    draw_table(phase == PHASE_NAME_ENTRY);
+    draw_help_line(phase == PHASE_NAME_ENTRY);
     end_text();
 }
 

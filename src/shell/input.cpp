@@ -1,7 +1,10 @@
 // input.cpp -- keyboard, mouse and gamepads: the key lists, the drag and the clicks that swap, the
 // pads' keys, the event drain
 #include "SDL.h"
-#include "game/game.h"
+#include "game/board.h"
+#include "game/high_scores.h"
+#include "game/hints.h"
+#include "game/turn.h"
 #include "math/picking.h"
 #include "render/render.h"
 #include "shell/keys.h"
@@ -40,7 +43,7 @@ void record_press(int symbol)
 void record_pad_actions(const PadAction actions[], int count)
 {
     for (int index = 0; index < count; ++index) {
-        const int symbol = pad_key(actions[index], key_mode_now(), gem_taken);
+        const int symbol = pad_key(actions[index], phase_now(), gem_taken);
         if (symbol != 0)
             record_press(symbol);
     }
@@ -94,7 +97,7 @@ bool window_away(int gain, int state)
 
 int on_board_clamped(int value) { return value < 0 ? 0 : value >= board_size ? board_size - 1 : value; }
 
-bool works_now(const KeyRow& row) { return (row.modes & key_mode_now()) != 0; }
+bool works_now(const KeyRow& row) { return (row.phases & phase_now()) != 0; }
 
 // A click on (col, row), in a game being played and not paused: with no gem taken it takes up
 // the gem there; with one taken, a click on one of its four neighbours swaps the two, as a drag
@@ -102,7 +105,7 @@ bool works_now(const KeyRow& row) { return (row.modes & key_mode_now()) != 0; }
 // a click on any other gem takes that one instead.
 void click_square(int col, int row)
 {
-    if (key_mode_now() != IN_PLAY)
+    if (phase_now() != PHASE_PLAY)
         return;
     if (!on_board(col) || !on_board(row)) {
         gem_taken = false;
@@ -409,7 +412,7 @@ void handle_pressed_keys()
     }
     // A gem stays taken up only in a game being played: a pause, the game's end or name entry
     // puts it down. (A new game puts it down itself, as the game it starts is played.)
-    if (key_mode_now() != IN_PLAY)
+    if (phase_now() != PHASE_PLAY)
         put_gem_down();
     pressed_count = 0;
 }

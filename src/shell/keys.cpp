@@ -1,12 +1,12 @@
 // keys.cpp -- the game's keys as one table, what each does, and the help line made from it
 #include "shell/keys.h"
 
-#include <array>
+#include <cstring>
 #include <iterator>
-#include <string>
 
 #include "SDL.h"
-#include "game/game.h"
+#include "game/hints.h"
+#include "game/turn.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 
@@ -62,114 +62,104 @@ void quit(int) { quit_requested = true; }
 
 }  // namespace
 
+// The help lines, one column a platform: the desktop's, the pad's, the page's. The pad's buttons
+// stand for keys (pad.cpp): A for space, B for Enter with a gem taken, Start for space or p.
+#define HELP(desktop, pad, page) {WORD_##desktop, WORD_##pad, WORD_##page}
+#define NO_HELP HELP(NONE, NONE, NONE)
+
 constexpr KeyRow key_table[] = {
-    {SDLK_F1, "F1", IN_ANY, ACT_ONCE, start_game, 0, ""},
-    {SDLK_F2, "F2", IN_ANY, ACT_ONCE, test_sound<SND_BIGDROP>, 0, ""},
-    {SDLK_F3, "F3", IN_ANY, ACT_ONCE, test_sound<SND_GAMEOVER>, 0, ""},
-    {SDLK_F4, "F4", IN_ANY, ACT_ONCE, test_sound<SND_ROW>, 0, ""},
-    {SDLK_F5, "F5", IN_ANY, ACT_ONCE, test_sound<SND_ILLEGAL>, 0, ""},
-    {SDLK_F6, "F6", IN_ANY, ACT_ONCE, test_sound<SND_ALERT>, 0, ""},
-    {SDLK_F11, "F11", IN_ANY, ACT_ONCE, switch_full_screen, 6, "F11: full screen"},
-    {SDLK_m, "m", IN_OVER | IN_GAME, ACT_ONCE, switch_sound, 5, "M: sound"},
-    {SDLK_h, "h", IN_PLAY, ACT_ONCE, hint, 3, "H: hint"},
-    {SDLK_p, "p", IN_GAME, ACT_ONCE, switch_pause, 4, "P: pause"},
+    {SDLK_F1, "F1", PHASE_ANY, ACT_ONCE, start_game, 0, NO_HELP},
+    {SDLK_F2, "F2", PHASE_ANY, ACT_ONCE, test_sound<SND_BIGDROP>, 0, NO_HELP},
+    {SDLK_F3, "F3", PHASE_ANY, ACT_ONCE, test_sound<SND_GAMEOVER>, 0, NO_HELP},
+    {SDLK_F4, "F4", PHASE_ANY, ACT_ONCE, test_sound<SND_ROW>, 0, NO_HELP},
+    {SDLK_F5, "F5", PHASE_ANY, ACT_ONCE, test_sound<SND_ILLEGAL>, 0, NO_HELP},
+    {SDLK_F6, "F6", PHASE_ANY, ACT_ONCE, test_sound<SND_ALERT>, 0, NO_HELP},
+    {SDLK_F11, "F11", PHASE_ANY, ACT_ONCE, switch_full_screen, 60, HELP(HELP_FULL_SCREEN, NONE, NONE)},
+    {SDLK_m, "m", PHASE_OVER | PHASE_GAME, ACT_ONCE, switch_sound, 50, HELP(HELP_SOUND, HELP_SOUND, HELP_SOUND)},
+    {SDLK_h, "h", PHASE_PLAY, ACT_ONCE, hint, 30, HELP(HELP_HINT, NONE, HELP_HINT)},
+    {SDLK_p, "p", PHASE_GAME, ACT_ONCE, switch_pause, 40, HELP(HELP_PAUSE, PAD_PAUSE, HELP_PAUSE)},
     // The keyboard's cursor. Taken before space may start a game below, so that the space that
     // starts one takes up no gem.
-    {SDLK_LEFT, "Left", IN_PLAY, ACT_EACH_PRESS, arrow<-1, 0>, 0, ""},
-    {SDLK_RIGHT, "Right", IN_PLAY, ACT_EACH_PRESS, arrow<1, 0>, 0, ""},
-    {SDLK_UP, "Up", IN_PLAY, ACT_EACH_PRESS, arrow<0, -1>, 0, ""},
-    {SDLK_DOWN, "Down", IN_PLAY, ACT_EACH_PRESS, arrow<0, 1>, 0, ""},
-    {SDLK_SPACE, "space", IN_PLAY, ACT_EACH_PRESS, take_gem, 0, ""},
-    {SDLK_RETURN, "Enter", IN_PLAY, ACT_EACH_PRESS, take_gem, 2, "Drag a gem or Enter and an arrow: swap"},
-    {SDLK_KP_ENTER, "Enter", IN_PLAY, ACT_EACH_PRESS, take_gem, 0, ""},
-    {SDLK_SPACE, "space", IN_OVER, ACT_ONCE, start_game, 1, "Space: new game"},
-    {SDLK_ESCAPE, "Escape", IN_ANY, ACT_IN_DRAIN, quit, 7, "Esc: quit"},
+    {SDLK_LEFT, "Left", PHASE_PLAY, ACT_EACH_PRESS, arrow<-1, 0>, 0, NO_HELP},
+    {SDLK_RIGHT, "Right", PHASE_PLAY, ACT_EACH_PRESS, arrow<1, 0>, 0, NO_HELP},
+    {SDLK_UP, "Up", PHASE_PLAY, ACT_EACH_PRESS, arrow<0, -1>, 0, NO_HELP},
+    {SDLK_DOWN, "Down", PHASE_PLAY, ACT_EACH_PRESS, arrow<0, 1>, 0, NO_HELP},
+    {SDLK_SPACE, "space", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 15, HELP(NONE, PAD_SWAP, NONE)},
+    {SDLK_RETURN, "Enter", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 20, HELP(HELP_SWAP, PAD_PUT_DOWN, HELP_SWAP)},
+    {SDLK_KP_ENTER, "Enter", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 0, NO_HELP},
+    {SDLK_SPACE, "space", PHASE_OVER, ACT_ONCE, start_game, 10, HELP(HELP_NEW_GAME, PAD_NEW_GAME, HELP_NEW_GAME)},
+    {SDLK_ESCAPE, "Escape", PHASE_ANY, ACT_IN_DRAIN, quit, 70, HELP(HELP_QUIT, HELP_QUIT, NONE)},
 };
+#undef NO_HELP
+#undef HELP
 
 constexpr int key_count = static_cast<int>(std::size(key_table));
 
-unsigned key_mode_now()
-{
-    switch (game_mode) {
-    case MODE_OVER:
-        return IN_OVER;
-    case MODE_NAME_ENTRY:
-        return IN_NAME_ENTRY;
-    default:
-        return paused ? IN_PAUSE : IN_PLAY;
-    }
-}
+Phase phase_now() { return phase_of(game_mode, paused); }
 
 namespace {
 
 // Two spaces between two keys' words keep the whole line within a 4:3 view at the help line's size.
 constexpr char help_separator[] = "  ";
+constexpr int help_line_capacity = 512;   // any platform's line, in any language
 
-constexpr int help_places()
-{
-    int places = 0;
-    for (const KeyRow& row : key_table)
-        places = row.help_place > places ? row.help_place : places;
-    return places;
-}
-
-// Every place from 1 to the last is held by one row, and exactly the rows with a place have words.
+// The places are distinct, and exactly the rows with a place have words on some line.
 constexpr bool help_places_well_formed()
 {
-    for (int place = 1; place <= help_places(); ++place) {
-        int holders = 0;
-        for (const KeyRow& row : key_table)
-            holders += row.help_place == place ? 1 : 0;
-        if (holders != 1)
+    for (const KeyRow& row : key_table) {
+        bool has_words = false;
+        for (const WordId words : row.help_words)
+            has_words = has_words || words != WORD_NONE;
+        if (row.help_place < 0 || (row.help_place > 0) != has_words)
             return false;
+        for (const KeyRow& other : key_table)
+            if (&other != &row && row.help_place > 0 && other.help_place == row.help_place)
+                return false;
     }
-    for (const KeyRow& row : key_table)
-        if (row.help_place < 0 || (row.help_place > 0) != (row.help_words[0] != '\0'))
-            return false;
     return true;
 }
-static_assert(help_places_well_formed(), "the help line's places must be 1, 2, ... once each, each with words");
+static_assert(help_places_well_formed(), "each help place must be held by one row, and each row with a place has words");
 
-constexpr const char* help_words_at(int place)
-{
-    for (const KeyRow& row : key_table)
-        if (row.help_place == place)
-            return row.help_words;
-    return "";
-}
+char help_lines[help_platforms][help_line_capacity];
 
-constexpr std::size_t help_line_length()
+// Writes the platform's line: each row's words in the order of their places.
+void make_help_line(char (&line)[help_line_capacity], HelpPlatform platform)
 {
-    std::size_t length = 0;
-    for (int place = 1; place <= help_places(); ++place)
-        length += (place > 1 ? sizeof help_separator - 1 : 0) + std::char_traits<char>::length(help_words_at(place));
-    return length;
-}
-
-constexpr std::array<char, help_line_length() + 1> make_help_line()
-{
-    std::array<char, help_line_length() + 1> text{};
-    std::size_t at = 0;
-    for (int place = 1; place <= help_places(); ++place) {
-        if (place > 1)
-            for (const char* from = help_separator; *from; ++from)
-                text[at++] = *from;
-        for (const char* from = help_words_at(place); *from; ++from)
-            text[at++] = *from;
+    line[0] = '\0';
+    int last = 0;
+    for (;;) {
+        const KeyRow* next = nullptr;
+        for (const KeyRow& row : key_table)
+            if (row.help_place > last && row.help_words[platform] != WORD_NONE &&
+                (next == nullptr || row.help_place < next->help_place))
+                next = &row;
+        if (next == nullptr)
+            return;
+        if (line[0] != '\0')
+            std::strncat(line, help_separator, sizeof line - 1 - std::strlen(line));
+        std::strncat(line, words(next->help_words[platform]), sizeof line - 1 - std::strlen(line));
+        last = next->help_place;
     }
-    return text;
 }
 
-constexpr auto help_text = make_help_line();
+// The keyboard's platform of this build.
+#ifdef __EMSCRIPTEN__
+constexpr HelpPlatform keyboard_platform = HELP_PAGE;
+#else
+constexpr HelpPlatform keyboard_platform = HELP_DESKTOP;
+#endif
 
 }  // namespace
 
-const char* help_line() { return help_text.data(); }
-
-const char* pad_help_line()
+const char* help_line_for(HelpPlatform platform)
 {
-    return "A or Start: new game  A and a direction: swap  B: put down  Start: pause  M: sound  Esc: quit";
+    char (&line)[help_line_capacity] = help_lines[platform];
+    if (line[0] == '\0')
+        make_help_line(line, platform);
+    return line;
 }
+
+const char* help_line() { return help_line_for(pad_present() ? HELP_PAD : keyboard_platform); }
 
 void pointer_moved() { keyboard_cursor = false; }
 

@@ -2,19 +2,19 @@
 // on the help line
 #pragma once
 
+#include "game/turn.h"
+#include "render/words.h"
+
 namespace quarzil {
 
-// Where a key works, one bit per situation of the game; a row's modes are the bits it works in.
-// Where the game is when a row is reached is read afresh for every row, after the rows above it
-// have acted.
-enum KeyModes : unsigned {
-    IN_OVER = 1u << 0,         // the high-score table shown (MODE_OVER)
-    IN_PLAY = 1u << 1,         // a game being played, not paused
-    IN_PAUSE = 1u << 2,        // a game being played, paused
-    IN_NAME_ENTRY = 1u << 3,   // a name being typed into the table
-    IN_GAME = IN_PLAY | IN_PAUSE,
-    IN_ANY = IN_OVER | IN_GAME | IN_NAME_ENTRY,
+// Which help line: the keyboard's on the desktop, a gamepad's buttons while one is there, the
+// keyboard's on the web page (where the browser keeps F11 and Escape for itself).
+enum HelpPlatform : int {
+    HELP_DESKTOP = 0,
+    HELP_PAD = 1,
+    HELP_PAGE = 2,
 };
+constexpr int help_platforms = 3;
 
 // When a row acts.
 enum KeyTiming {
@@ -32,11 +32,11 @@ enum KeyTiming {
 struct KeyRow {
     int symbol;                  // the SDL key symbol
     const char* name;            // the key as the manual page names it
-    unsigned modes;              // KeyModes bits: where it works
+    unsigned phases;             // Phase bits: where it works
     KeyTiming timing;
     void (*act)(int symbol);     // what it does; given the row's symbol
-    int help_place;              // its place on the help line, from 1; 0: not on the line
-    const char* help_words;      // what the help line says of it; "" when it is not on the line
+    int help_place;              // where it stands on the help lines, in ascending order; 0: on none
+    WordId help_words[help_platforms];   // what each platform's line says of it; WORD_NONE: nothing
 };
 
 // Every key, in the order of the key pass: each row sees the effects of the rows above it.
@@ -50,18 +50,17 @@ extern bool keyboard_cursor;
 // The pointer moved: the cursor is the pointer's again, lit but not outlined.
 void pointer_moved();
 
-// The KeyModes bit of where the game is now: game_mode, and for a game being played, paused.
-unsigned key_mode_now();
+// Where the game is now: game_mode, and for a game being played, paused.
+Phase phase_now();
 
-// The help line shown below the high-score table while no game is played, made from the key
-// table's words in the order of their places, the keys joined by two spaces. The same text for
-// the whole run.
+// A platform's help line, shown below the high-score table while no game is played: the key
+// table's words for that platform in the order of their places, joined by two spaces.
+const char* help_line_for(HelpPlatform platform);
+// The help line of the keys this program reads: the pad's while a gamepad is present, else the
+// keyboard's of this platform (the desktop's, or the web page's in the browser).
 const char* help_line();
 
 // Whether a gamepad is open (input.cpp).
 bool pad_present();
-// The help line while a gamepad is present: the pad's buttons in place of the keys that the pad
-// does for them.
-const char* pad_help_line();
 
 }  // namespace quarzil

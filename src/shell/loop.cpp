@@ -8,7 +8,9 @@
 #include <sys/time.h>
 
 #include "render/render.h"
+#include "shell/keys.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 
 namespace quarzil {
 
@@ -267,6 +269,7 @@ bool run_loop_pass(const LoopHooks& hooks)
     }
     if (window_width != drawn_width || window_height != drawn_height)
         frame_stale = true;
+    tell_frame(frame_input_now());
     const DrawState state = {window_hidden, frame_still(), frame_stale};
     if (frame_due(state)) {
         hooks.frame();
@@ -282,6 +285,12 @@ bool run_loop_pass(const LoopHooks& hooks)
     quit_requested = false;
     hooks.events();
     return true;
+}
+
+FrameInput frame_input_now()
+{
+    return {paused,    hover_col, hover_row, keyboard_cursor, gem_taken, taken_col, taken_row,
+            sound_off.load(std::memory_order_relaxed), help_line()};
 }
 
 }  // namespace quarzil

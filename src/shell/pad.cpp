@@ -138,9 +138,9 @@ int pad_repeat(PadAction actions[], PadState& pad, unsigned now)
     return 1;
 }
 
-int pad_key(PadAction action, unsigned mode, bool gem_is_taken)
+int pad_key(PadAction action, Phase phase, bool gem_is_taken)
 {
-    if (mode == IN_NAME_ENTRY)
+    if (phase == PHASE_NAME_ENTRY)
         return 0;
     switch (action) {
     case PAD_LEFT: return SDLK_LEFT;
@@ -148,8 +148,8 @@ int pad_key(PadAction action, unsigned mode, bool gem_is_taken)
     case PAD_UP: return SDLK_UP;
     case PAD_DOWN: return SDLK_DOWN;
     case PAD_SOUTH: return SDLK_SPACE;
-    case PAD_START: return mode == IN_OVER ? SDLK_SPACE : SDLK_p;
-    case PAD_EAST: return gem_is_taken && mode == IN_PLAY ? SDLK_RETURN : 0;
+    case PAD_START: return phase == PHASE_OVER ? SDLK_SPACE : SDLK_p;
+    case PAD_EAST: return gem_is_taken && phase == PHASE_PLAY ? SDLK_RETURN : 0;
     case PAD_NONE: break;
     }
     return 0;

@@ -1,6 +1,8 @@
 // pad.h -- a gamepad's buttons, d-pad and left stick turned into the keyboard's moves, as pure rules
 #pragma once
 
+#include "game/turn.h"
+
 namespace quarzil {
 
 // How a pad's buttons are numbered. sdl12-compat hands over pads that SDL's game-controller
@@ -71,11 +73,11 @@ int pad_event(PadAction actions[], PadState& pad, const PadEvent& event, unsigne
 // pad_repeat_interval later (after a stall, one step, not one for every interval missed).
 int pad_repeat(PadAction actions[], PadState& pad, unsigned now);
 
-// The key whose key-table rows do the action where the game now is (mode, a KeyModes bit), or 0:
+// The key whose key-table rows do the action where the game now is (phase), or 0:
 // a direction is its arrow; south is space (takes up and puts down a gem in play, starts a game
 // on the table screen); start is "p" in a game and space on the table screen; east is Enter,
 // which puts down the gem taken, and nothing while none is taken. During name entry the pad does
 // nothing: the name is typed.
-int pad_key(PadAction action, unsigned mode, bool gem_is_taken);
+int pad_key(PadAction action, Phase phase, bool gem_is_taken);
 
 }  // namespace quarzil

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <sys/time.h>
 
+#include "render/scene.h"
 #include "shell/pad.h"
 #include "storage/settings_file.h"
 
@@ -70,6 +71,10 @@ int take_pending_ticks(void (*wait)());
 // One pass: quit check, ticks (skipped while paused), frame (when frame_due), keys, event drain.
 // Returns false, having done nothing, when quit_requested was set or a hang-up was received.
 bool run_loop_pass(const LoopHooks& hooks);
+
+// What the frame is told of the shell now: the pause, the lit, framed and taken squares, the
+// sound mark and the help line. A pass tells it before it asks whether a frame is due.
+FrameInput frame_input_now();
 
 // Whether a pass draws its frame. A window out of sight gets none; a still picture (frame_still:
 // nothing in it moves unless the game's state, the keys or the window change it) is drawn once,

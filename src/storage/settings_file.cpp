@@ -25,6 +25,7 @@ constexpr char key_width[] = "window_width";
 constexpr char key_height[] = "window_height";
 constexpr char key_full_screen[] = "full_screen";
 constexpr char key_sound[] = "sound";
+constexpr char key_game[] = "game";
 
 // A value of yes or no, on or off: what it means, or false when it is neither.
 bool read_switch(const char* value, const char* yes, const char* no, bool& result)
@@ -132,6 +133,8 @@ Settings parse_settings(const char* text, long length, int widest, int tallest)
                     read_switch(value, "yes", "no", settings.full_screen);
                 else if (std::strcmp(key, key_sound) == 0)
                     read_switch(value, "off", "on", settings.sound_off);
+                else if (std::strcmp(key, key_game) == 0)
+                    read_switch(value, "relaxed", "timed", settings.relaxed_game);
             }
         }
         start = end + 1;
@@ -147,7 +150,14 @@ int format_settings(char (&text)[settings_text_capacity], const Settings& settin
                                      settings.window_width, key_height, settings.window_height, key_full_screen,
                                      settings.full_screen ? "yes" : "no", key_sound,
                                      settings.sound_off ? "off" : "on");
-    return length < 0 ? 0 : length;
+    if (length < 0)
+        return 0;
+    // The timed game is the default, and a file that names no game gives it: a player who never
+    // chose the relaxed game keeps the four lines.
+    if (!settings.relaxed_game || length >= static_cast<int>(sizeof text))
+        return length;
+    const int game_length = std::snprintf(text + length, sizeof text - length, "%s=relaxed\n", key_game);
+    return game_length < 0 ? length : length + game_length;
 }
 
 bool settings_path(char (&path)[PATH_MAX])

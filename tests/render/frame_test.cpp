@@ -109,6 +109,7 @@ protected:
         recording::recording.draws.clear();
         recording::recording.clears.clear();
         test::swaps.clear();
+        tell_frame(frame_input_now());
         draw_frame();
         const recording::Recording& r = recording::recording;
         ASSERT_TRUE(r.errors.empty()) << r.errors.front();
@@ -1008,6 +1009,7 @@ TEST_F(Frame, OnlyThePausedScreenIsAStillPictureAndItsFramesAreAlike)
         hint_move = {2, 2, 1, 0};
         hint_age = 7;
         set_sound_off(true);
+        tell_frame(frame_input_now());
         EXPECT_EQ(frame_still(), c.still) << c.what;
         // The first frame finds the state init_scene left (the clock's outline is drawn before
         // the pie first switches normalising on); from the second on, each frame finds the last's.

@@ -123,18 +123,18 @@ TEST(PadRules, ActionsAreTheKeysOfWhereTheGameIs)
 {
     struct Case {
         PadAction action;
-        unsigned mode;
+        Phase mode;
         bool taken;
         int key;
     };
     const Case cases[] = {
-        {PAD_LEFT, IN_PLAY, false, SDLK_LEFT},   {PAD_DOWN, IN_PLAY, true, SDLK_DOWN},
-        {PAD_SOUTH, IN_PLAY, false, SDLK_SPACE}, {PAD_SOUTH, IN_OVER, false, SDLK_SPACE},
-        {PAD_START, IN_PLAY, false, SDLK_p},     {PAD_START, IN_PAUSE, false, SDLK_p},
-        {PAD_START, IN_OVER, false, SDLK_SPACE}, {PAD_EAST, IN_PLAY, true, SDLK_RETURN},
-        {PAD_EAST, IN_PLAY, false, 0},           {PAD_EAST, IN_OVER, false, 0},
-        {PAD_SOUTH, IN_NAME_ENTRY, false, 0},    {PAD_START, IN_NAME_ENTRY, false, 0},
-        {PAD_UP, IN_NAME_ENTRY, false, 0},
+        {PAD_LEFT, PHASE_PLAY, false, SDLK_LEFT},   {PAD_DOWN, PHASE_PLAY, true, SDLK_DOWN},
+        {PAD_SOUTH, PHASE_PLAY, false, SDLK_SPACE}, {PAD_SOUTH, PHASE_OVER, false, SDLK_SPACE},
+        {PAD_START, PHASE_PLAY, false, SDLK_p},     {PAD_START, PHASE_PAUSED, false, SDLK_p},
+        {PAD_START, PHASE_OVER, false, SDLK_SPACE}, {PAD_EAST, PHASE_PLAY, true, SDLK_RETURN},
+        {PAD_EAST, PHASE_PLAY, false, 0},           {PAD_EAST, PHASE_OVER, false, 0},
+        {PAD_SOUTH, PHASE_NAME_ENTRY, false, 0},    {PAD_START, PHASE_NAME_ENTRY, false, 0},
+        {PAD_UP, PHASE_NAME_ENTRY, false, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(pad_key(c.action, c.mode, c.taken), c.key)

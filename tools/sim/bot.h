@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "game/game.h"
+#include "game/board.h"
 
 namespace quarzil::sim {
 

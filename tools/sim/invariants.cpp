@@ -5,7 +5,10 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "game/game.h"
+#include "game/board.h"
+#include "game/clock.h"
+#include "game/scoring.h"
+#include "game/turn.h"
 
 namespace quarzil::sim {
 

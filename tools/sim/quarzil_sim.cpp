@@ -9,7 +9,11 @@
 #include <cstring>
 #include <vector>
 
-#include "game/game.h"
+#include "game/board.h"
+#include "game/high_scores.h"
+#include "game/move_counter.h"
+#include "game/scoring.h"
+#include "game/turn.h"
 #include "sim/bot.h"
 #include "sim/invariants.h"
 #include "sound/sound.h"
