@@ -136,10 +136,33 @@ TEST(KeyTable, TheManualPageNamesEveryKey)
     }
 }
 
-TEST(KeyTable, TheHelpLineListsItsKeysInPlaceOrder)
+// Each platform's line: the words of the keys it names, in their places' order, two spaces apart.
+// The page leaves out the keys the browser keeps (F11, Escape); the pad names its buttons, the
+// ones it has, where the keyboard names keys.
+TEST(KeyTable, EachPlatformsHelpLineListsItsKeysInPlaceOrder)
 {
-    EXPECT_STREQ(help_line(), "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  "
-                              "M: sound  F11: full screen  Esc: quit");
+    struct Case {
+        HelpPlatform platform;
+        const char* line;
+    };
+    const Case cases[] = {
+        {HELP_DESKTOP, "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  M: sound  "
+                       "F11: full screen  Esc: quit"},
+        {HELP_PAD, "A or Start: new game  A and a direction: swap  B: put down  Start: pause  M: sound  Esc: quit"},
+        {HELP_PAGE, "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  M: sound"},
+    };
+    for (const Case& c : cases)
+        EXPECT_STREQ(help_line_for(c.platform), c.line) << "platform " << c.platform;
+}
+
+TEST(KeyTable, TheLineShownIsThePadsWhileOneIsThereElseTheDesktops)
+{
+    ASSERT_FALSE(pad_present());
+    EXPECT_STREQ(help_line(), help_line_for(HELP_DESKTOP));
+    pads_listed(1);
+    EXPECT_STREQ(help_line(), help_line_for(HELP_PAD));
+    pads_listed(0);
+    EXPECT_STREQ(help_line(), help_line_for(HELP_DESKTOP));
 }
 
 // The hint key, the pause and the cursor's outline, from a game whose board waits for a move.

@@ -25,7 +25,8 @@ constexpr int tallest = 1080;
 std::string text_of(const Settings& settings)
 {
     return std::to_string(settings.window_width) + " x " + std::to_string(settings.window_height) +
-           (settings.full_screen ? ", full screen" : ", windowed") + (settings.sound_off ? ", sound off" : ", sound on");
+           (settings.full_screen ? ", full screen" : ", windowed") + (settings.sound_off ? ", sound off" : ", sound on") +
+           (settings.relaxed_game ? ", relaxed game" : ", timed game");
 }
 
 TEST(ParseSettings, ReadsWhatItKnowsAndKeepsTheDefaultsForTheRest)
@@ -53,6 +54,9 @@ TEST(ParseSettings, ReadsWhatItKnowsAndKeepsTheDefaultsForTheRest)
         {"a zero byte ends nothing but its line", std::string("window_width=1000\0x\nwindow_height=700", 37),
          {800, 700, false, false}},
         {"no newline at the end", "full_screen=yes", {800, 600, true, false}},
+        {"the relaxed game", "game=relaxed\n", {800, 600, false, false, true}},
+        {"the timed game", "game=relaxed\ngame=timed\n", default_settings},
+        {"a game it does not know", "game=chess\n", default_settings},
         {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\0=\xff\xfe\n=\n==\n", 19), default_settings},
     };
     for (const Case& c : cases) {
@@ -63,7 +67,8 @@ TEST(ParseSettings, ReadsWhatItKnowsAndKeepsTheDefaultsForTheRest)
 
 TEST(ParseSettings, ReadsBackWhatItWrites)
 {
-    const Settings cases[] = {default_settings, {1000, 700, true, true}, {320, 240, false, true}, {1920, 1080, true, false}};
+    const Settings cases[] = {default_settings, {1000, 700, true, true}, {320, 240, false, true}, {1920, 1080, true, false},
+                              {1920, 1080, true, true, true}};
     for (const Settings& settings : cases) {
         char text[settings_text_capacity];
         const int length = format_settings(text, settings);
@@ -74,6 +79,10 @@ TEST(ParseSettings, ReadsBackWhatItWrites)
     const int length = format_settings(text, {1000, 700, true, true});
     EXPECT_EQ(std::string(text, static_cast<size_t>(length)),
               "window_width=1000\nwindow_height=700\nfull_screen=yes\nsound=off\n");
+    // The timed game, the default, adds no line; the relaxed game is named.
+    const int relaxed_length = format_settings(text, {800, 600, false, false, true});
+    EXPECT_EQ(std::string(text, static_cast<size_t>(relaxed_length)),
+              "window_width=800\nwindow_height=600\nfull_screen=no\nsound=on\ngame=relaxed\n");
 }
 
 // The settings file in a configuration folder of the test's own.
