@@ -250,6 +250,19 @@ void draw_help_line(bool name_entry)
 
 }  // namespace
 
+WordId place_words(int rank)
+{
+    // 11th, 12th and 13th, though they end in 1, 2 and 3.
+    if (rank % 100 >= 11 && rank % 100 <= 13)
+        return WORD_PLACE_OTHER;
+    switch (rank % 10) {
+    case 1: return WORD_PLACE_FIRST;
+    case 2: return WORD_PLACE_SECOND;
+    case 3: return WORD_PLACE_THIRD;
+    default: return WORD_PLACE_OTHER;
+    }
+}
+
 bool moment_words(char (&text)[words_capacity], const Moment& shown)
 {
     switch (shown.kind) {

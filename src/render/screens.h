@@ -16,6 +16,9 @@ inline bool game_on(Phase phase)
     return (phase & PHASE_GAME) != 0;
 }
 
+// The phrase of place rank (from 1) in the table, "1st", "2nd", "3rd", "4th", ...: its number
+// goes into its placeholder.
+WordId place_words(int rank);
 // Writes the words of a moment into text, its numbers put in; false, with empty text, for none.
 bool moment_words(char (&text)[words_capacity], const Moment& shown);
 

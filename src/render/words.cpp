@@ -57,17 +57,4 @@ const char* words(WordId id)
     return id > WORD_NONE && id < word_count ? word_table[id].text : "";
 }
 
-WordId place_words(int rank)
-{
-    // 11th, 12th and 13th, though they end in 1, 2 and 3.
-    if (rank % 100 >= 11 && rank % 100 <= 13)
-        return WORD_PLACE_OTHER;
-    switch (rank % 10) {
-    case 1: return WORD_PLACE_FIRST;
-    case 2: return WORD_PLACE_SECOND;
-    case 3: return WORD_PLACE_THIRD;
-    default: return WORD_PLACE_OTHER;
-    }
-}
-
 }  // namespace quarzil

@@ -32,7 +32,7 @@ enum WordId : int {
     WORD_MOMENT_HIGH_SCORE, // %s: the place the result took, one of the WORD_PLACE_ phrases
     WORD_MOMENT_TIMES_UP,
     // A place in the table, as a phrase with its number (%d): which one a number takes is
-    // place_words's choice.
+    // place_words's choice (screens.h).
     WORD_PLACE_FIRST,       // 1st, 21st, ...
     WORD_PLACE_SECOND,      // 2nd, 22nd, ...
     WORD_PLACE_THIRD,       // 3rd, 23rd, ...
@@ -66,9 +66,6 @@ extern const WordRow word_table[word_count];
 // The words of a phrase as the player reads them.
 const char* words(WordId id);
 
-// The phrase of place rank (from 1) in the table, "1st", "2nd", "3rd", "4th", ...: its number
-// goes into its placeholder.
-WordId place_words(int rank);
 
 // Enough for any phrase of the table with its numbers and phrases put in, in any language.
 constexpr int words_capacity = 160;

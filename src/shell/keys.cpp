@@ -62,36 +62,33 @@ void quit(int) { quit_requested = true; }
 
 }  // namespace
 
-// The help lines, one column a platform: the desktop's, the pad's, the page's. The pad's buttons
-// stand for keys (pad.cpp): A for space, B for Enter with a gem taken, Start for space or p.
-#define HELP(desktop, pad, page) {WORD_##desktop, WORD_##pad, WORD_##page}
-#define NO_HELP HELP(NONE, NONE, NONE)
+// The help lines' words, one column a platform: the desktop's, the pad's, the page's ({}: on no
+// line). The pad's buttons stand for keys (pad.cpp): A for space, B for Enter with a gem taken,
+// Start for space or p.
 
 constexpr KeyRow key_table[] = {
-    {SDLK_F1, "F1", PHASE_ANY, ACT_ONCE, start_game, 0, NO_HELP},
-    {SDLK_F2, "F2", PHASE_ANY, ACT_ONCE, test_sound<SND_BIGDROP>, 0, NO_HELP},
-    {SDLK_F3, "F3", PHASE_ANY, ACT_ONCE, test_sound<SND_GAMEOVER>, 0, NO_HELP},
-    {SDLK_F4, "F4", PHASE_ANY, ACT_ONCE, test_sound<SND_ROW>, 0, NO_HELP},
-    {SDLK_F5, "F5", PHASE_ANY, ACT_ONCE, test_sound<SND_ILLEGAL>, 0, NO_HELP},
-    {SDLK_F6, "F6", PHASE_ANY, ACT_ONCE, test_sound<SND_ALERT>, 0, NO_HELP},
-    {SDLK_F11, "F11", PHASE_ANY, ACT_ONCE, switch_full_screen, 60, HELP(HELP_FULL_SCREEN, NONE, NONE)},
-    {SDLK_m, "m", PHASE_OVER | PHASE_GAME, ACT_ONCE, switch_sound, 50, HELP(HELP_SOUND, HELP_SOUND, HELP_SOUND)},
-    {SDLK_h, "h", PHASE_PLAY, ACT_ONCE, hint, 30, HELP(HELP_HINT, NONE, HELP_HINT)},
-    {SDLK_p, "p", PHASE_GAME, ACT_ONCE, switch_pause, 40, HELP(HELP_PAUSE, PAD_PAUSE, HELP_PAUSE)},
+    {SDLK_F1, "F1", PHASE_ANY, ACT_ONCE, start_game, 0, {}},
+    {SDLK_F2, "F2", PHASE_ANY, ACT_ONCE, test_sound<SND_BIGDROP>, 0, {}},
+    {SDLK_F3, "F3", PHASE_ANY, ACT_ONCE, test_sound<SND_GAMEOVER>, 0, {}},
+    {SDLK_F4, "F4", PHASE_ANY, ACT_ONCE, test_sound<SND_ROW>, 0, {}},
+    {SDLK_F5, "F5", PHASE_ANY, ACT_ONCE, test_sound<SND_ILLEGAL>, 0, {}},
+    {SDLK_F6, "F6", PHASE_ANY, ACT_ONCE, test_sound<SND_ALERT>, 0, {}},
+    {SDLK_F11, "F11", PHASE_ANY, ACT_ONCE, switch_full_screen, 60, {WORD_HELP_FULL_SCREEN, WORD_NONE, WORD_NONE}},
+    {SDLK_m, "m", PHASE_OVER | PHASE_GAME, ACT_ONCE, switch_sound, 50, {WORD_HELP_SOUND, WORD_HELP_SOUND, WORD_HELP_SOUND}},
+    {SDLK_h, "h", PHASE_PLAY, ACT_ONCE, hint, 30, {WORD_HELP_HINT, WORD_NONE, WORD_HELP_HINT}},
+    {SDLK_p, "p", PHASE_GAME, ACT_ONCE, switch_pause, 40, {WORD_HELP_PAUSE, WORD_PAD_PAUSE, WORD_HELP_PAUSE}},
     // The keyboard's cursor. Taken before space may start a game below, so that the space that
     // starts one takes up no gem.
-    {SDLK_LEFT, "Left", PHASE_PLAY, ACT_EACH_PRESS, arrow<-1, 0>, 0, NO_HELP},
-    {SDLK_RIGHT, "Right", PHASE_PLAY, ACT_EACH_PRESS, arrow<1, 0>, 0, NO_HELP},
-    {SDLK_UP, "Up", PHASE_PLAY, ACT_EACH_PRESS, arrow<0, -1>, 0, NO_HELP},
-    {SDLK_DOWN, "Down", PHASE_PLAY, ACT_EACH_PRESS, arrow<0, 1>, 0, NO_HELP},
-    {SDLK_SPACE, "space", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 15, HELP(NONE, PAD_SWAP, NONE)},
-    {SDLK_RETURN, "Enter", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 20, HELP(HELP_SWAP, PAD_PUT_DOWN, HELP_SWAP)},
-    {SDLK_KP_ENTER, "Enter", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 0, NO_HELP},
-    {SDLK_SPACE, "space", PHASE_OVER, ACT_ONCE, start_game, 10, HELP(HELP_NEW_GAME, PAD_NEW_GAME, HELP_NEW_GAME)},
-    {SDLK_ESCAPE, "Escape", PHASE_ANY, ACT_IN_DRAIN, quit, 70, HELP(HELP_QUIT, HELP_QUIT, NONE)},
+    {SDLK_LEFT, "Left", PHASE_PLAY, ACT_EACH_PRESS, arrow<-1, 0>, 0, {}},
+    {SDLK_RIGHT, "Right", PHASE_PLAY, ACT_EACH_PRESS, arrow<1, 0>, 0, {}},
+    {SDLK_UP, "Up", PHASE_PLAY, ACT_EACH_PRESS, arrow<0, -1>, 0, {}},
+    {SDLK_DOWN, "Down", PHASE_PLAY, ACT_EACH_PRESS, arrow<0, 1>, 0, {}},
+    {SDLK_SPACE, "space", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 15, {WORD_NONE, WORD_PAD_SWAP, WORD_NONE}},
+    {SDLK_RETURN, "Enter", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 20, {WORD_HELP_SWAP, WORD_PAD_PUT_DOWN, WORD_HELP_SWAP}},
+    {SDLK_KP_ENTER, "Enter", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 0, {}},
+    {SDLK_SPACE, "space", PHASE_OVER, ACT_ONCE, start_game, 10, {WORD_HELP_NEW_GAME, WORD_PAD_NEW_GAME, WORD_HELP_NEW_GAME}},
+    {SDLK_ESCAPE, "Escape", PHASE_ANY, ACT_IN_DRAIN, quit, 70, {WORD_HELP_QUIT, WORD_HELP_QUIT, WORD_NONE}},
 };
-#undef NO_HELP
-#undef HELP
 
 constexpr int key_count = static_cast<int>(std::size(key_table));
 
