@@ -132,6 +132,11 @@ EMSCRIPTEN_KEEPALIVE void quarzil_page_resized(int width, int height)
     restore_lost_scene();
 }
 
+EMSCRIPTEN_KEEPALIVE const char* quarzil_help_line()
+{
+    return page_help_line();
+}
+
 }  // extern "C"
 
 int main()
