@@ -4,12 +4,12 @@
 #include <cstring>
 #include <strings.h>
 #include <pthread.h>
-#include <sys/time.h>
 
 #include "SDL.h"
 #include "game/game.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "shell/start.h"
 #include "sound/sound.h"
 
 using namespace quarzil;
@@ -157,6 +157,23 @@ void start_pads()
     poll_pads = poll_listed_pads;
 }
 
+// Once SDL's video has started: before Mesa and the window start their threads, the pads; then the
+// screen's size, which bounds the window the settings may keep.
+void start_pads_and_screen()
+{
+    start_pads();
+    note_desktop_size();
+}
+
+// The window open: full screen where the player left it so, then the ticks let in and started.
+void start_running(const Settings& kept)
+{
+    if (kept.full_screen)
+        toggle_full_screen();
+    pthread_sigmask(SIG_UNBLOCK, &alarm_signal, nullptr);
+    arm_tick_timer();
+}
+
 }  // namespace
 }  // namespace quarzil
 
@@ -183,31 +200,10 @@ int main()
     // From here on a hang-up ends the game in order and the table is written.
     catch_hang_up();
 
-    load_scores();
-    timeval now;
-    gettimeofday(&now, nullptr);
-    srandom(seed_from_time(now));
-    open_sound();
-    new_game();
-    game_mode = MODE_OVER;
-
-    choose_video_drivers();
-    SDL_Init(SDL_INIT_VIDEO);
-    // Before Mesa and the window start their threads.
-    start_pads();
-    note_desktop_size();
-    // The window as the player left it: its size, full screen, the sound.
-    const Settings settings = load_settings(desktop_width > 0 ? desktop_width : largest_window_side,
-                                            desktop_height > 0 ? desktop_height : largest_window_side);
-    set_sound_off(settings.sound_off);
-    window_width = settings.window_width;
-    window_height = settings.window_height;
-    open_scene(window_width, window_height);
-    if (settings.full_screen)
-        toggle_full_screen();
-    pthread_sigmask(SIG_UNBLOCK, &alarm_signal, nullptr);
-    arm_tick_timer();
-    paused = false;
+    start_rules(SOUND_AT_START);
+    // The window as the player left it, at the size the settings keep.
+    const Settings settings =
+        start_window(WindowStart{choose_video_drivers, start_pads_and_screen, 0, 0, start_running});
 
     const LoopHooks hooks = {game_tick, draw_frame, handle_pressed_keys, handle_events, wait_for_signal};
     while (run_loop_pass(hooks)) {

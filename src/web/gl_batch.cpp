@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "web/gl_colour.h"
+
 namespace quarzil::web {
 
 namespace {
@@ -114,7 +116,7 @@ void reset_batch()
 {
     batch = Batch{};
     initial_lights();
-    material_now = Material{{0.2f, 0.2f, 0.2f, 1.0f}, {0.8f, 0.8f, 0.8f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, 0.0f};
+    material_now = initial_material;
     lighting_on = false;
     for (bool& on : light_on)
         on = false;
@@ -186,27 +188,16 @@ void batch_light(unsigned light, unsigned parameter, const float* values, const 
         return;
     flush_batch();
     BatchLight& target = lights[light - GL_LIGHT0];
-    switch (parameter) {
-    case GL_AMBIENT:
-        std::memcpy(target.ambient, values, sizeof target.ambient);
-        break;
-    case GL_DIFFUSE:
-        std::memcpy(target.diffuse, values, sizeof target.diffuse);
-        break;
-    case GL_SPECULAR:
-        std::memcpy(target.specular, values, sizeof target.specular);
-        break;
-    case GL_POSITION:
-        // In double precision, as the browser's OpenGL emulation moved it.
-        for (int row = 0; row < 4; ++row)
-            target.position[row] = static_cast<float>(
-                static_cast<double>(m[row]) * values[0] + static_cast<double>(m[4 + row]) * values[1] +
-                static_cast<double>(m[8 + row]) * values[2] + static_cast<double>(m[12 + row]) * values[3]);
-        place_light(static_cast<int>(light - GL_LIGHT0));
-        break;
-    default:
-        break;   // attenuation and spots: the game's lights have none
+    if (parameter != GL_POSITION) {
+        set_colour(target, parameter, values);   // attenuation and spots: the game's lights have none
+        return;
     }
+    // In double precision, as the browser's OpenGL emulation moved it.
+    for (int row = 0; row < 4; ++row)
+        target.position[row] = static_cast<float>(
+            static_cast<double>(m[row]) * values[0] + static_cast<double>(m[4 + row]) * values[1] +
+            static_cast<double>(m[8 + row]) * values[2] + static_cast<double>(m[12 + row]) * values[3]);
+    place_light(static_cast<int>(light - GL_LIGHT0));
 }
 
 void batch_point_size(float size)

@@ -1,5 +1,5 @@
-// gl_lists.cpp -- display lists, the primitives WebGL lacks and flat shading, made of triangles,
-// lines and points handed to a backend
+// gl_lists.cpp -- display lists recorded and replayed, and the OpenGL calls that are recorded into
+// a list or act at once through the backend
 #include "web/gl_lists.h"
 
 #include <GL/gl.h>
@@ -7,45 +7,14 @@
 #include <cstring>
 #include <vector>
 
+#include "web/gl_colour.h"
+#include "web/gl_store.h"
+
 namespace quarzil::web {
 
 Backend backend{};
 
 namespace {
-
-// OpenGL's initial front material.
-constexpr Material initial_material = {
-    {0.2f, 0.2f, 0.2f, 1.0f}, {0.8f, 0.8f, 0.8f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, 0.0f};
-
-enum OpKind : int {
-    OP_DRAW,
-    OP_MATERIAL,
-    OP_ENABLE,
-    OP_DISABLE,
-    OP_TRANSLATE,
-    OP_ROTATE,
-    OP_SCALE,
-    OP_POINT_SIZE,
-    OP_LINE_WIDTH,
-    OP_NORMAL,
-    OP_TEXTURE,
-    OP_CALL,
-};
-
-// One step of a list, or of a primitive drawn outside one.
-struct Op {
-    OpKind kind;
-    Shape shape;            // OP_DRAW
-    int first, count;       // OP_DRAW: the vertices in the store
-    bool inherits_normal;   // OP_DRAW: lit by the normal current when the list runs
-    unsigned value;         // capability, material parameter or list name
-    float values[4];
-};
-
-struct Store {
-    std::vector<Vertex> vertices;
-    std::vector<Op> ops;
-};
 
 struct List {
     bool compiled = false;
@@ -69,17 +38,6 @@ float list_normal[3];
 float list_texture[2];
 
 // The primitive between begin and end.
-struct PendingVertex {
-    Vertex vertex;
-    bool inherits_normal;
-    int material_changes;   // changes of material made before this vertex
-};
-
-struct MaterialChange {
-    unsigned parameter;
-    float values[4];
-};
-
 bool inside_begin = false;
 unsigned primitive_mode = 0;
 std::vector<PendingVertex> pending;
@@ -92,24 +50,12 @@ std::vector<Vertex> scratch;
 
 void apply_material(unsigned parameter, const float* values)
 {
-    switch (parameter) {
-    case GL_AMBIENT:
-        std::memcpy(front.ambient, values, sizeof front.ambient);
-        break;
-    case GL_DIFFUSE:
-        std::memcpy(front.diffuse, values, sizeof front.diffuse);
-        break;
-    case GL_AMBIENT_AND_DIFFUSE:
-        std::memcpy(front.ambient, values, sizeof front.ambient);
-        std::memcpy(front.diffuse, values, sizeof front.diffuse);
-        break;
-    case GL_SPECULAR:
-        std::memcpy(front.specular, values, sizeof front.specular);
-        break;
-    case GL_SHININESS:
+    if (parameter == GL_SHININESS) {
         front.shininess = values[0];
-        break;
-    default:
+    } else if (parameter == GL_AMBIENT_AND_DIFFUSE) {
+        set_colour(front, GL_AMBIENT, values);
+        set_colour(front, GL_DIFFUSE, values);
+    } else if (!set_colour(front, parameter, values)) {
         return;   // emission and colour indexes: the game sets none
     }
     backend.material(front);
@@ -188,125 +134,6 @@ void record(OpKind kind, unsigned value, float a = 0, float b = 0, float c = 0, 
     op.values[2] = c;
     op.values[3] = d;
     compiling->store.ops.push_back(op);
-}
-
-// One triangle, line or point of the primitive: its corners and the vertex whose normal and
-// material light it.
-struct Piece {
-    int corner[3];
-    int corners;
-    int provoking;
-};
-
-// How OpenGL splits a primitive, keeping its winding: the provoking vertex is the last of each
-// triangle, quad and segment, and the first of a polygon.
-std::vector<Piece> split(unsigned mode, int count)
-{
-    std::vector<Piece> pieces;
-    switch (mode) {
-    case GL_POINTS:
-        for (int i = 0; i < count; ++i)
-            pieces.push_back({{i, 0, 0}, 1, i});
-        break;
-    case GL_LINES:
-        for (int i = 0; i + 1 < count; i += 2)
-            pieces.push_back({{i, i + 1, 0}, 2, i + 1});
-        break;
-    case GL_LINE_STRIP:
-    case GL_LINE_LOOP:
-        for (int i = 0; i + 1 < count; ++i)
-            pieces.push_back({{i, i + 1, 0}, 2, i + 1});
-        if (mode == GL_LINE_LOOP && count > 2)
-            pieces.push_back({{count - 1, 0, 0}, 2, 0});
-        break;
-    case GL_TRIANGLES:
-        for (int i = 0; i + 2 < count; i += 3)
-            pieces.push_back({{i, i + 1, i + 2}, 3, i + 2});
-        break;
-    case GL_TRIANGLE_STRIP:
-        // Every other triangle of a strip swaps its first two corners, so all wind alike.
-        for (int i = 0; i + 2 < count; ++i)
-            pieces.push_back(i % 2 == 0 ? Piece{{i, i + 1, i + 2}, 3, i + 2} : Piece{{i + 1, i, i + 2}, 3, i + 2});
-        break;
-    case GL_TRIANGLE_FAN:
-        for (int i = 1; i + 1 < count; ++i)
-            pieces.push_back({{0, i, i + 1}, 3, i + 1});
-        break;
-    case GL_QUADS:
-        for (int i = 0; i + 3 < count; i += 4) {
-            pieces.push_back({{i, i + 1, i + 2}, 3, i + 3});
-            pieces.push_back({{i, i + 2, i + 3}, 3, i + 3});
-        }
-        break;
-    case GL_QUAD_STRIP:
-        // Quad j runs round vertices 2j, 2j + 1, 2j + 3, 2j + 2.
-        for (int i = 0; i + 3 < count; i += 2) {
-            pieces.push_back({{i, i + 1, i + 3}, 3, i + 3});
-            pieces.push_back({{i, i + 3, i + 2}, 3, i + 3});
-        }
-        break;
-    case GL_POLYGON:
-        for (int i = 1; i + 1 < count; ++i)
-            pieces.push_back({{0, i, i + 1}, 3, 0});
-        break;
-    default:
-        break;
-    }
-    return pieces;
-}
-
-Shape shape_of(int corners)
-{
-    return corners == 3 ? SHAPE_TRIANGLES : corners == 2 ? SHAPE_LINES : SHAPE_POINTS;
-}
-
-void push_material_op(Store& store, const MaterialChange& change)
-{
-    Op op{};
-    op.kind = OP_MATERIAL;
-    op.value = change.parameter;
-    std::memcpy(op.values, change.values, sizeof op.values);
-    store.ops.push_back(op);
-}
-
-// Turns the pending primitive into draws and material changes in the store: runs of pieces lit
-// alike become one draw, each corner carrying its piece's provoking normal.
-void make_primitive(Store& store)
-{
-    const std::vector<Piece> pieces = split(primitive_mode, static_cast<int>(pending.size()));
-    int applied = 0;   // material changes placed in the store so far
-    Op* draw = nullptr;
-    for (const Piece& piece : pieces) {
-        const PendingVertex& provoking = pending[piece.provoking];
-        // The pieces' provoking vertices come in order (a polygon's is always the first), so the
-        // changes before each are placed once, in order.
-        if (provoking.material_changes > applied) {
-            for (; applied < provoking.material_changes; ++applied)
-                push_material_op(store, pending_materials[applied]);
-            draw = nullptr;
-        }
-        const Shape shape = shape_of(piece.corners);
-        if (!draw || draw->shape != shape || draw->inherits_normal != provoking.inherits_normal) {
-            Op op{};
-            op.kind = OP_DRAW;
-            op.shape = shape;
-            op.first = static_cast<int>(store.vertices.size());
-            op.count = 0;
-            op.inherits_normal = provoking.inherits_normal;
-            store.ops.push_back(op);
-            draw = &store.ops.back();
-        }
-        for (int k = 0; k < piece.corners; ++k) {
-            Vertex vertex = pending[piece.corner[k]].vertex;
-            if (shape == SHAPE_TRIANGLES)
-                std::memcpy(vertex.normal, provoking.vertex.normal, sizeof vertex.normal);
-            store.vertices.push_back(vertex);
-        }
-        draw->count += piece.corners;
-    }
-    // Changes after the last provoking vertex still hold once the primitive is done.
-    for (; applied < static_cast<int>(pending_materials.size()); ++applied)
-        push_material_op(store, pending_materials[applied]);
 }
 
 }  // namespace
@@ -397,7 +224,7 @@ void end()
         return;
     inside_begin = false;
     if (recording()) {
-        make_primitive(compiling->store);
+        make_primitive(compiling->store, primitive_mode, pending, pending_materials);
         if (pending_normal_given)
             record(OP_NORMAL, 0, list_normal[0], list_normal[1], list_normal[2]);
         record(OP_TEXTURE, 0, list_texture[0], list_texture[1]);
@@ -405,7 +232,7 @@ void end()
     }
     immediate.vertices.clear();
     immediate.ops.clear();
-    make_primitive(immediate);
+    make_primitive(immediate, primitive_mode, pending, pending_materials);
     run(immediate);
 }
 

@@ -29,6 +29,10 @@ struct Material {
     bool operator==(const Material&) const = default;
 };
 
+// OpenGL's initial front material.
+constexpr Material initial_material = {
+    {0.2f, 0.2f, 0.2f, 1.0f}, {0.8f, 0.8f, 0.8f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, 0.0f};
+
 // Where what the layer makes goes: WebGL's fixed-function emulation in the page, a recorder in the
 // tests. Every entry must be set before the first list or primitive.
 struct Backend {

@@ -1,17 +1,15 @@
-// main.cpp -- Quarzil as a web page: start-up in the desktop's order, then one loop pass per
+// main.cpp -- Quarzil as a web page: the start-up it shares with the desktop, then one loop pass per
 // browser frame in which a tick fell due, with the saves written through to the browser's storage
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
 
 #include <emscripten.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 
 #include "SDL.h"
 #include "game/game.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "shell/start.h"
 #include "sound/sound.h"
 #include "web/gl_lists.h"
 #include "web/page.h"
@@ -134,28 +132,25 @@ EMSCRIPTEN_KEEPALIVE void quarzil_page_resized(int width, int height)
     restore_lost_scene();
 }
 
+EMSCRIPTEN_KEEPALIVE const char* quarzil_help_line()
+{
+    return page_help_line();
+}
+
 }  // extern "C"
 
 int main()
 {
-    // The page's script has mounted the browser's storage on the home folder by now.
-    load_scores();
-    timeval now;
-    gettimeofday(&now, nullptr);
-    srandom(seed_from_time(now));
-    // The sound opens at the player's first click or key (quarzil_page_gesture): a browser
-    // starts no audio before one.
-    new_game();
-    game_mode = MODE_OVER;
-
-    SDL_Init(SDL_INIT_VIDEO);
-    kept_settings = load_settings(largest_window_side, largest_window_side);
-    set_sound_off(kept_settings.sound_off);
-    window_width = EM_ASM_INT(return Module.canvas.clientWidth || 800;);
-    window_height = EM_ASM_INT(return Module.canvas.clientHeight || 600;);
+    // The page's script has mounted the browser's storage on the home folder by now. The sound
+    // opens at the player's first click or key (quarzil_page_gesture): a browser starts no audio
+    // before one.
+    start_rules(SOUND_LATER);
+    // The page's WebGL draws what the layer makes from the first OpenGL call, into a window the
+    // canvas's size.
     web::use_browser_gl();
-    open_scene(window_width, window_height);
-    paused = false;
+    const int canvas_width = EM_ASM_INT(return Module.canvas.clientWidth || 800;);
+    const int canvas_height = EM_ASM_INT(return Module.canvas.clientHeight || 600;);
+    kept_settings = start_window(WindowStart{nullptr, nullptr, canvas_width, canvas_height, nullptr});
 
     score_path(score_file);
     settings_path(settings_file);

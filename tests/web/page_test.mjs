@@ -1,5 +1,6 @@
 // page_test.mjs -- the web page played in headless Chromium as a person plays it: it loads clean,
-// shows the board, starts on space, scores a drag, sounds, pauses when hidden and keeps the table
+// shows the board and the game's help line, starts on space, scores a drag, sounds, pauses when
+// hidden and keeps the table
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
@@ -113,6 +114,19 @@ test('the start screen shows the board, the score panel and the high-score table
   assert.ok(wrong.length <= 4, `squares drawn in another gem's colour (square, expected, got): ${JSON.stringify(wrong)}`);
   assert.ok(seen.grey > 150, `the table's header: expected over 150 grey text pixels, got ${seen.grey}`);
   assert.ok(seen.red > 500, `the score panel: expected over 500 red pixels left of the board, got ${seen.red}`);
+});
+
+// The page's line of help below the canvas is the game's own, the one the canvas shows: read from
+// the game, not written into the page.
+test('the page\'s line of help is the game\'s help line, without the keys the browser keeps', async () => {
+  const { page } = browser;
+  const line = await page.evaluate(() => Module.UTF8ToString(Module._quarzil_help_line()));
+  assert.equal(await page.innerText('#help'), `Quarzil \u2014 ${line}`, 'the page\'s line of help');
+  assert.match(line, /H: hint/, 'the help line names the hint key');
+  assert.doesNotMatch(line, /Esc|F11/, 'the help line names a key the browser keeps');
+  const separators = line.match(/ {2,}/g) || [];
+  assert.ok(separators.length > 0 && separators.every((gap) => gap === '  '),
+    `keys joined by two spaces as on the desktop: got ${JSON.stringify(line)}`);
 });
 
 // The page at other shapes than 4:3: the whole scene stays in view. Taller than 4:3, the view is as

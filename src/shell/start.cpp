@@ -1,0 +1,47 @@
+// start.cpp -- the start-up the desktop's main and the page's share, in the desktop's order
+#include "shell/start.h"
+
+#include <cstdlib>
+#include <sys/time.h>
+
+#include "SDL.h"
+#include "game/game.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+
+namespace quarzil {
+
+void start_rules(SoundOpening sound)
+{
+    load_scores();
+    timeval now;
+    gettimeofday(&now, nullptr);
+    srandom(seed_from_time(now));
+    if (sound == SOUND_AT_START)
+        open_sound();
+    new_game();
+    game_mode = MODE_OVER;
+}
+
+Settings start_window(const WindowStart& platform)
+{
+    if (platform.before_video)
+        platform.before_video();
+    SDL_Init(SDL_INIT_VIDEO);
+    if (platform.video_started)
+        platform.video_started();
+    // The window as the player left it: its size, full screen, the sound.
+    const Settings kept = load_settings(desktop_width > 0 ? desktop_width : largest_window_side,
+                                        desktop_height > 0 ? desktop_height : largest_window_side);
+    set_sound_off(kept.sound_off);
+    const bool sized = platform.width > 0 && platform.height > 0;
+    window_width = sized ? platform.width : kept.window_width;
+    window_height = sized ? platform.height : kept.window_height;
+    open_scene(window_width, window_height);
+    if (platform.scene_opened)
+        platform.scene_opened(kept);
+    paused = false;
+    return kept;
+}
+
+}  // namespace quarzil
