@@ -6,7 +6,8 @@
 #include <pthread.h>
 
 #include "SDL.h"
-#include "game/game.h"
+#include "game/high_scores.h"
+#include "game/turn.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "shell/start.h"

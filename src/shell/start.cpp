@@ -5,7 +5,8 @@
 #include <sys/time.h>
 
 #include "SDL.h"
-#include "game/game.h"
+#include "game/high_scores.h"
+#include "game/turn.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 
@@ -19,8 +20,7 @@ void start_rules(SoundOpening sound)
     srandom(seed_from_time(now));
     if (sound == SOUND_AT_START)
         open_sound();
-    new_game();
-    game_mode = MODE_OVER;
+    deal_first_board();
 }
 
 Settings start_window(const WindowStart& platform)

@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 
 #include "SDL.h"
-#include "game/game.h"
+#include "game/high_scores.h"
+#include "game/turn.h"
 #include "render/render.h"
+#include "shell/keys.h"
 #include "shell/shell.h"
 #include "shell/start.h"
 #include "sound/sound.h"
@@ -134,7 +136,7 @@ EMSCRIPTEN_KEEPALIVE void quarzil_page_resized(int width, int height)
 
 EMSCRIPTEN_KEEPALIVE const char* quarzil_help_line()
 {
-    return page_help_line();
+    return help_line_for(HELP_PAGE);
 }
 
 }  // extern "C"

@@ -29,13 +29,6 @@ struct TickClock {
 
 }  // namespace quarzil::web
 
-namespace quarzil {
-// The help line the page shows, on the canvas under the high-score table and in the page's own
-// line of help: the key table's words less those of the keys the browser keeps (F11, Escape),
-// joined by two spaces as on the desktop. The same text for the whole run.
-const char* page_help_line();
-}  // namespace quarzil
-
 // The calls the page's script makes (exported from the module under these names).
 extern "C" {
 // The page was hidden (1) or shown again (0): a game being played pauses, as a minimised window
@@ -48,6 +41,7 @@ void quarzil_page_gesture();
 void quarzil_page_blurred();
 // The canvas now measures width × height pixels.
 void quarzil_page_resized(int width, int height);
-// The help line the canvas shows (page_help_line), for the page's own line of help.
+// The page's help line, the one the canvas shows (help_line_for(HELP_PAGE): the keys less those
+// the browser keeps, F11 and Escape), for the page's own line of help.
 const char* quarzil_help_line();
 }

@@ -3,7 +3,10 @@
 #include <GL/gl.h>
 #include <emscripten.h>
 
-#include "game/game.h"
+#include "game/board.h"
+#include "game/high_scores.h"
+#include "game/scoring.h"
+#include "game/turn.h"
 #include "math/matrix.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
