@@ -3,12 +3,16 @@ game started in it with a home of its own, real mouse and key events from xdotoo
 read straight from the server, and where the game draws each thing.
 
 QUARZIL_BINARY names the game to test (default /usr/local/bin/quarzil) and QUARZIL_DATA the
-folder of its font and sounds (default /usr/local/share/quarzil/data). Screenshots of failures
-are kept in QUARZIL_E2E_SHOTS (default: quarzil-e2e-shots in the temporary directory).
+folder of its font and sounds (default /usr/local/share/quarzil/data). QUARZIL_E2E_LAYOUT names
+the module the build made from the game's headers (quarzil_layout.py in the build's tests/e2e):
+the game's globals, structs, counts, sounds, geometry and files' names, loaded here as layout.
+Screenshots of failures are kept in QUARZIL_E2E_SHOTS (default: quarzil-e2e-shots in the
+temporary directory).
 """
 import argparse
 import colorsys
 import ctypes
+import importlib.util
 import io
 import os
 import shutil
@@ -26,13 +30,28 @@ DATA = os.environ.get("QUARZIL_DATA", "/usr/local/share/quarzil/data")
 SHOTS = os.environ.get("QUARZIL_E2E_SHOTS", os.path.join(tempfile.gettempdir(), "quarzil-e2e-shots"))
 SCREEN = "1024x768x24"
 
+
+
+def load_layout():
+    """The module quarzil_e2e_layout wrote at build time, from QUARZIL_E2E_LAYOUT."""
+    path = os.environ.get("QUARZIL_E2E_LAYOUT")
+    if not path or not os.path.isfile(path):
+        raise RuntimeError("QUARZIL_E2E_LAYOUT must name the layout module the build writes "
+                           "(tests/e2e/quarzil_layout.py in the build folder); it is %r" % path)
+    spec = importlib.util.spec_from_file_location("quarzil_layout", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+layout = load_layout()
+
 # The sound files' names, in the order of the sound codes, and each by its code's name (SND_ROW
-# is "row.raw"), from the one list in the source tree that the game is built from.
-SOUND_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "sound", "sounds.list")
-with open(SOUND_LIST) as _list:
-    _SOUNDS = [_line.split()[:2] for _line in _list if _line.strip() and not _line.lstrip().startswith("#")]
-SOUND_FILES = [_file for _code, _file in _SOUNDS]
-globals().update(_SOUNDS)
+# is "row.raw").
+SOUND_FILES = [_file for _code, _file in layout.SOUNDS]
+globals().update(layout.SOUNDS)
+START_SIZE = layout.START_SIZE   # the window's size at start-up
+BOARD_SIZE = layout.BOARD_SIZE   # squares a row and a column
 
 board_printer = None   # path of the board printer, from the test's command line
 fixed_clock = None     # path of the library that pins gettimeofday, from the command line
@@ -44,13 +63,14 @@ xvfb = None            # its process
 SEED = 1000000500
 
 # ---------------------------------------------------------------------------------------------
-# Where the game draws things. The camera looks down -z from 40 units in front of the board,
-# through a frustum whose shorter side spans -1..1 at the near plane, 5 units away.
+# Where the game draws things. The camera looks down -z from CAMERA_DISTANCE units in front of
+# the board, through a frustum whose shorter side spans -1..1 at the near plane, 5 units away.
+# The near plane and the text's plane are the drawing code's own, not in its headers.
 
-CAMERA_DISTANCE = 40.0
+CAMERA_DISTANCE = layout.CAMERA_DISTANCE
 NEAR = 5.0
-SQUARE = 1.76          # world units per board square
-BOARD_SHIFT = 3.0      # the board's centre lies this far right of the view axis
+SQUARE = layout.SQUARE_SIZE             # world units per board square
+BOARD_SHIFT = layout.BOARD_SHIFT        # the board's centre lies this far right of the view axis
 TEXT_Z = 8.0           # the score panel and the high-score table
 
 
@@ -80,7 +100,8 @@ def to_pixel(x, y, z, size):
 
 
 def square_centre(row, col, size):
-    return to_pixel(SQUARE * (col - 3.5) + BOARD_SHIFT, SQUARE * (3.5 - row), 0.0, size)
+    middle = (BOARD_SIZE - 1) / 2
+    return to_pixel(SQUARE * (col - middle) + BOARD_SHIFT, SQUARE * (middle - row), 0.0, size)
 
 
 def square_pixels(size):
@@ -138,43 +159,45 @@ def square_in_view(row, col, size):
 
 
 def read_board(image):
-    """The colour of each of the 64 squares, row 0 first; None for a square not wholly in view."""
+    """The colour of each square, row 0 first; None for a square not wholly in view."""
     size = image.size
     half = int(square_pixels(size) * 0.3)
     return [gem_colour(image, square_centre(row, col, size), half) if square_in_view(row, col, size) else None
-            for row in range(8) for col in range(8)]
+            for row in range(BOARD_SIZE) for col in range(BOARD_SIZE)]
 
 
 def expected_colours(kinds, size):
-    return [KIND_COLOURS[kinds[row * 8 + col]] if square_in_view(row, col, size) else None
-            for row in range(8) for col in range(8)]
+    return [KIND_COLOURS[kinds[row * BOARD_SIZE + col]] if square_in_view(row, col, size) else None
+            for row in range(BOARD_SIZE) for col in range(BOARD_SIZE)]
 
 
 def board_differences(expected, got):
-    return ["(%d, %d) expected %s, got %s" % (index // 8, index % 8, want, have)
+    return ["(%d, %d) expected %s, got %s" % (index // BOARD_SIZE, index % BOARD_SIZE, want, have)
             for index, (want, have) in enumerate(zip(expected, got)) if want != have]
 
 
 def has_run(kinds):
-    for row in range(8):
-        for col in range(6):
-            if kinds[row * 8 + col] == kinds[row * 8 + col + 1] == kinds[row * 8 + col + 2]:
+    def kind(row, col):
+        return kinds[row * BOARD_SIZE + col]
+    for row in range(BOARD_SIZE):
+        for col in range(BOARD_SIZE - 2):
+            if kind(row, col) == kind(row, col + 1) == kind(row, col + 2):
                 return True
-    for col in range(8):
-        for row in range(6):
-            if kinds[row * 8 + col] == kinds[(row + 1) * 8 + col] == kinds[(row + 2) * 8 + col]:
+    for col in range(BOARD_SIZE):
+        for row in range(BOARD_SIZE - 2):
+            if kind(row, col) == kind(row + 1, col) == kind(row + 2, col):
                 return True
     return False
 
 
 def neighbour_swaps(kinds):
     """Every swap of two different neighbouring gems as (row, col, drow, dcol, makes_a_run)."""
-    for row in range(8):
-        for col in range(8):
+    for row in range(BOARD_SIZE):
+        for col in range(BOARD_SIZE):
             for drow, dcol in ((0, 1), (1, 0)):
-                if row + drow > 7 or col + dcol > 7:
+                if row + drow >= BOARD_SIZE or col + dcol >= BOARD_SIZE:
                     continue
-                first, second = row * 8 + col, (row + drow) * 8 + col + dcol
+                first, second = row * BOARD_SIZE + col, (row + drow) * BOARD_SIZE + col + dcol
                 if kinds[first] == kinds[second]:
                     continue
                 swapped = list(kinds)
@@ -183,7 +206,7 @@ def neighbour_swaps(kinds):
 
 
 def print_board(seed, move=None):
-    """Runs the board printer: a dict of its named lines, boards as lists of 64 kinds."""
+    """Runs the board printer: a dict of its named lines, boards as lists of kinds."""
     command = [board_printer, str(seed)]
     if move:
         row, col, drow, dcol = move
@@ -192,7 +215,7 @@ def print_board(seed, move=None):
     result = {}
     for line in output.splitlines():
         name, value = line.split()
-        result[name] = [int(digit) for digit in value] if len(value) == 64 else int(value)
+        result[name] = [int(digit) for digit in value] if len(value) == BOARD_SIZE ** 2 else int(value)
     return result
 
 
@@ -462,7 +485,7 @@ class FirstGame:
         game.key("space")
         return game.wait_for_board(self.deal["game"], "board of the first game")
 
-    def choose_swap(self, legal, size=(800, 600)):
+    def choose_swap(self, legal, size=START_SIZE):
         """A swap of two different gems of the first game, both wholly in view in a window of
         size, that makes a run (legal) or none."""
         for row, col, drow, dcol, makes_run in neighbour_swaps(self.deal["game"]):

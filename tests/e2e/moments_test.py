@@ -11,7 +11,6 @@ The game's globals (its mode, its board, the moment shown) are read from its mem
 harness.py says which game is played.
 """
 import re
-import struct
 import time
 import unittest
 
@@ -22,7 +21,8 @@ from harness import Game, print_board, square_centre
 from hostile_game import MODE_NAME_ENTRY, MODE_PLAY, TURN_IDLE, GameMemory
 
 GAME_SECONDS = 150        # an untouched game ends by its clock well within this
-MOMENT_NO_MOVES, MOMENT_LEVEL, MOMENT_HIGH_SCORE, MOMENT_TIMES_UP = 2, 3, 4, 5
+MOMENT_NO_MOVES, MOMENT_LEVEL = harness.layout.MOMENT_NO_MOVES, harness.layout.MOMENT_LEVEL
+MOMENT_HIGH_SCORE, MOMENT_TIMES_UP = harness.layout.MOMENT_HIGH_SCORE, harness.layout.MOMENT_TIMES_UP
 MOMENT_FADE_TICKS = 20    # a moment dims over its last ticks; frames before are read
 FRAMES_TO_READ = 6
 # A seed whose start screen offers moves and whose first game is dealt a board with none.
@@ -79,7 +79,7 @@ class MomentGame(Game):
 
     def moment(self):
         """The moment shown: its kind, its value and the ticks it has left."""
-        return struct.unpack("<iii", self.memory.read("quarzil::moment", 12))
+        return self.memory.moment()
 
     def kinds(self):
         return [kind for kind, _ in self.memory.board()]
