@@ -222,16 +222,51 @@ def print_board(seed, move=None):
 # ---------------------------------------------------------------------------------------------
 # Text.
 
-def ocr(image, box, psm, whitelist=None, threshold=90):
-    """Reads the text in box with tesseract: bright text on a dark ground, turned into black on
-    white first."""
-    ink = brightest_channel(image.crop(box)).point(lambda value: 0 if value > threshold else 255)
-    ink = ImageOps.expand(ink, 20, 255)
+# The game writes its words in two colours, grey (0.75 in every channel before the lights) and red
+# (about (196, 48, 26) on screen), added to whatever lies behind them. Where they stand over the
+# board, the gems behind are darkened first (to half under the table's panel, to 0.4 under a
+# moment's band), so a gem alone stays below 150 in every channel there; but beside a letter's
+# edge a bright gem adds enough to a faint edge pixel to thicken the letter, and tesseract then
+# reads "Leval" for "Level". Reading the text's own colour keeps the gems out: grey letters raise
+# all three channels, where every gem but the white sphere leaves one low; red letters raise red
+# well above green and blue, and leave green below what grey letters give.
+
+def grey_ink(level=160):
+    """A pixel of grey text: every channel at least level."""
+    return lambda red, green, blue: min(red, green, blue) >= level
+
+
+def red_ink(level=150):
+    """A pixel of red text: red at least level and well above green and blue, green below grey
+    text's."""
+    return lambda red, green, blue: red >= level and red - green >= 40 and red - blue >= 40 and green < 180
+
+
+def darkest(images):
+    """The darkest value of every pixel among images of one size: text that stands still keeps
+    its pixels, while the gems turning or falling behind it keep only their darkest."""
+    result = images[0]
+    for image in images[1:]:
+        result = ImageChops.darker(result, image)
+    return result
+
+
+def ocr(image, box, psm, whitelist=None, threshold=90, ink=None):
+    """Reads the text in box with tesseract, turned into black on white first: the pixels for
+    which ink(red, green, blue) holds, or without ink, those whose brightest channel is above
+    threshold (bright text on a dark ground)."""
+    crop = image.crop(box)
+    if ink:
+        mask = Image.new("L", crop.size)
+        mask.putdata([0 if ink(*pixel) else 255 for pixel in crop.convert("RGB").getdata()])
+    else:
+        mask = brightest_channel(crop).point(lambda value: 0 if value > threshold else 255)
+    mask = ImageOps.expand(mask, 20, 255)
     command = ["tesseract", "-", "-", "--psm", str(psm)]
     if whitelist:
         command += ["-c", "tessedit_char_whitelist=" + whitelist]
     buffer = io.BytesIO()
-    ink.save(buffer, "PNG")
+    mask.save(buffer, "PNG")
     result = subprocess.run(command, input=buffer.getvalue(), capture_output=True, timeout=30,
                             env=dict(os.environ, OMP_THREAD_LIMIT="1"))
     return result.stdout.decode(errors="replace")
@@ -264,10 +299,9 @@ def game_over_text(image):
 
 
 def table_header(image):
-    """The words of the high-score table's header line. The table is grey on gems darkened by
-    the panel, so only the brightest pixels are its letters."""
+    """The words of the high-score table's header line, grey on gems darkened by the panel."""
     return ocr(image, text_box(-3.0, 8.2, 4.2, image.size, half_height=0.45), 7, LETTERS + " ",
-               threshold=150).split()
+               ink=grey_ink()).split()
 
 
 # ---------------------------------------------------------------------------------------------
@@ -597,6 +631,17 @@ class Game:
             return self.wait_for(shows_board, what, timeout)
         except AssertionError as failure:
             raise AssertionError("%s\nsquares that differ: %s" % (failure, "; ".join(last))) from None
+
+    def steady_screenshot(self, frames=5, interval=0.08):
+        """The darkest of a few screenshots taken a little apart (darkest): for reading the words
+        that stand still over the turning gems."""
+        images = []
+        for _ in range(frames):
+            images.append(self.screenshot())
+            time.sleep(interval)
+        if len({image.size for image in images}) != 1:
+            self.test.fail("the window changed its size while its words were read")
+        return darkest(images)
 
     def wait_until_still(self, what, seconds=0.6):
         """Waits until the window has not changed for the given time, some thirty ticks of

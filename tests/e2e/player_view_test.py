@@ -274,8 +274,10 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
         game.wait_for_board(self.deal["start"], "board of the high-score screen")
         game.key("F11")
         game.wait_for(lambda image: image.size == screen_size(), "a window as large as the screen")
-        image = game.wait_for_board(self.deal["start"], "board of the high-score screen in full screen")
-        self.assertEqual(harness.table_header(image), ["Rank", "Name", "Score", "Level"], "table header in full screen")
+        game.wait_for_board(self.deal["start"], "board of the high-score screen in full screen")
+        image = game.steady_screenshot()
+        self.assertEqual(harness.table_header(image), ["Rank", "Name", "Score", "Level"],
+                         "table header in full screen; screenshot: %s" % game.keep(image, "header"))
         game.key("F11")
         game.wait_for(lambda image: image.size == harness.START_SIZE, "the window of its first size again")
         game.wait_for_board(self.deal["start"], "board of the high-score screen in the window again")
