@@ -5,7 +5,6 @@ game's taken gem is read from its memory; the swap from the board on screen and 
 
     click_swap_test.py --board-printer PATH --fixed-clock PATH [unittest options]
 """
-import struct
 import unittest
 
 import harness
@@ -33,9 +32,9 @@ class ClickSwapTest(harness.FirstGame, unittest.TestCase):
 
     def taken(self, memory):
         """The square (row, col) of the gem taken up, or None."""
-        if not struct.unpack("<?", memory.read("quarzil::gem_taken", 1))[0]:
+        if not memory.value("gem_taken"):
             return None
-        return memory.int("quarzil::taken_row"), memory.int("quarzil::taken_col")
+        return memory.value("taken_row"), memory.value("taken_col")
 
     def wait_taken(self, game, memory, expected, after):
         what = "gem on %s taken" % (expected,) if expected else "gem put down"

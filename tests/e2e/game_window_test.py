@@ -61,7 +61,7 @@ class GameWindowTest(harness.FirstGame, unittest.TestCase):
         than that little."""
         size = game.geometry()
         half = int(square_pixels(size) * 0.45)
-        centres = {(r, c): square_centre(r, c, size) for r in range(8) for c in range(8) if square_in_view(r, c, size)}
+        centres = {(r, c): square_centre(r, c, size) for r in range(harness.BOARD_SIZE) for c in range(harness.BOARD_SIZE) if square_in_view(r, c, size)}
         target = centres[(row, col)]
         width, height = size
         ratios = {square: [] for square in centres}
@@ -103,7 +103,7 @@ class GameWindowTest(harness.FirstGame, unittest.TestCase):
     def test_start_screen_then_space_starts_a_game(self):
         game = Game(self)
         self.assertEqual(run("xdotool", "getwindowname", game.window).stdout.strip(), "Quarzil")
-        self.assertEqual(game.geometry(), (800, 600))
+        self.assertEqual(game.geometry(), harness.START_SIZE)
 
         start = game.wait_for_board(self.deal["start"], "board of the high-score screen")
         size = start.size

@@ -10,14 +10,13 @@ and the score from the screen.
 """
 import difflib
 import os
-import struct
 import tempfile
 import time
 import unittest
 
 import harness
 from harness import SEED, Game, panel_number, print_board
-from hostile_game import GameMemory
+from hostile_game import MODE_PLAY, GameMemory
 from player_view_test import read_text
 
 # Buttons as sdl12-compat numbers them for a pad SDL's game-controller mapping knows (the pad
@@ -26,9 +25,8 @@ from player_view_test import read_text
 CONTROLLER = {"south": 0, "east": 1, "start": 6, "up": 11, "down": 12, "left": 13, "right": 14}
 JOYSTICK_START = 7
 HAT = {"up": 1, "right": 2, "down": 4, "left": 8}
-MODE_PLAY = 1
-# The game looks for pads every two seconds.
-SCAN_SECONDS = 2.0
+# How often the game looks for pads.
+SCAN_SECONDS = harness.layout.PAD_SCAN_SECONDS
 
 PAD_HELP = "A or Start: new game  A and a direction: swap  B: put down  Start: pause  M: sound  Esc: quit"
 
@@ -89,13 +87,13 @@ class PadGame(Game):
         self.pad("button %d 1" % button, "button %d 0" % button)
 
     def cursor(self):
-        return self.memory.int("quarzil::hover_row"), self.memory.int("quarzil::hover_col")
+        return self.memory.value("hover_row"), self.memory.value("hover_col")
 
     def taken(self):
-        return struct.unpack("<?", self.memory.read("quarzil::gem_taken", 1))[0]
+        return self.memory.value("gem_taken")
 
     def paused(self):
-        return struct.unpack("<?", self.memory.read("quarzil::paused", 1))[0]
+        return self.memory.value("paused")
 
 
 class GamepadTest(harness.FirstGame, unittest.TestCase):
@@ -159,13 +157,13 @@ class GamepadTest(harness.FirstGame, unittest.TestCase):
     def test_a_pad_plugged_in_later_works_and_pulling_it_out_pauses(self):
         game = PadGame(self, at_start=False)
         game.wait_for_board(self.deal["start"], "board of the high-score screen")
-        self.assertEqual(game.memory.int("quarzil::pad_count"), 0, "pads before one is plugged in")
+        self.assertEqual(game.memory.value("pad_count"), 0, "pads before one is plugged in")
 
         start = game.screenshot()
         self.assertFalse(says_pad_help(start), "the help line without a pad names the pad: %r" % help_line(start))
 
         game.pad("attach")
-        game.wait_until(lambda: game.memory.int("quarzil::pad_count") == 1, "the pad plugged in taken up",
+        game.wait_until(lambda: game.memory.value("pad_count") == 1, "the pad plugged in taken up",
                         timeout=SCAN_SECONDS + 5)
         game.wait_for(says_pad_help, "the help line naming the pad's buttons once it is plugged in")
         game.press(JOYSTICK_START)
@@ -182,7 +180,7 @@ class GamepadTest(harness.FirstGame, unittest.TestCase):
 
         game.pad("detach")
         game.wait_until(game.paused, "the game paused once the pad was pulled out", timeout=SCAN_SECONDS + 5)
-        game.wait_until(lambda: game.memory.int("quarzil::pad_count") == 0, "no pad left")
+        game.wait_until(lambda: game.memory.value("pad_count") == 0, "no pad left")
 
 
 def main():

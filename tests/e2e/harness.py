@@ -3,12 +3,16 @@ game started in it with a home of its own, real mouse and key events from xdotoo
 read straight from the server, and where the game draws each thing.
 
 QUARZIL_BINARY names the game to test (default /usr/local/bin/quarzil) and QUARZIL_DATA the
-folder of its font and sounds (default /usr/local/share/quarzil/data). Screenshots of failures
-are kept in QUARZIL_E2E_SHOTS (default: quarzil-e2e-shots in the temporary directory).
+folder of its font and sounds (default /usr/local/share/quarzil/data). QUARZIL_E2E_LAYOUT names
+the module the build made from the game's headers (quarzil_layout.py in the build's tests/e2e):
+the game's globals, structs, counts, sounds, geometry and files' names, loaded here as layout.
+Screenshots of failures are kept in QUARZIL_E2E_SHOTS (default: quarzil-e2e-shots in the
+temporary directory).
 """
 import argparse
 import colorsys
 import ctypes
+import importlib.util
 import io
 import os
 import shutil
@@ -26,13 +30,28 @@ DATA = os.environ.get("QUARZIL_DATA", "/usr/local/share/quarzil/data")
 SHOTS = os.environ.get("QUARZIL_E2E_SHOTS", os.path.join(tempfile.gettempdir(), "quarzil-e2e-shots"))
 SCREEN = "1024x768x24"
 
+
+
+def load_layout():
+    """The module quarzil_e2e_layout wrote at build time, from QUARZIL_E2E_LAYOUT."""
+    path = os.environ.get("QUARZIL_E2E_LAYOUT")
+    if not path or not os.path.isfile(path):
+        raise RuntimeError("QUARZIL_E2E_LAYOUT must name the layout module the build writes "
+                           "(tests/e2e/quarzil_layout.py in the build folder); it is %r" % path)
+    spec = importlib.util.spec_from_file_location("quarzil_layout", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+layout = load_layout()
+
 # The sound files' names, in the order of the sound codes, and each by its code's name (SND_ROW
-# is "row.raw"), from the one list in the source tree that the game is built from.
-SOUND_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "sound", "sounds.list")
-with open(SOUND_LIST) as _list:
-    _SOUNDS = [_line.split()[:2] for _line in _list if _line.strip() and not _line.lstrip().startswith("#")]
-SOUND_FILES = [_file for _code, _file in _SOUNDS]
-globals().update(_SOUNDS)
+# is "row.raw").
+SOUND_FILES = [_file for _code, _file in layout.SOUNDS]
+globals().update(layout.SOUNDS)
+START_SIZE = layout.START_SIZE   # the window's size at start-up
+BOARD_SIZE = layout.BOARD_SIZE   # squares a row and a column
 
 board_printer = None   # path of the board printer, from the test's command line
 fixed_clock = None     # path of the library that pins gettimeofday, from the command line
@@ -44,13 +63,14 @@ xvfb = None            # its process
 SEED = 1000000500
 
 # ---------------------------------------------------------------------------------------------
-# Where the game draws things. The camera looks down -z from 40 units in front of the board,
-# through a frustum whose shorter side spans -1..1 at the near plane, 5 units away.
+# Where the game draws things. The camera looks down -z from CAMERA_DISTANCE units in front of
+# the board, through a frustum whose shorter side spans -1..1 at the near plane, 5 units away.
+# The near plane and the text's plane are the drawing code's own, not in its headers.
 
-CAMERA_DISTANCE = 40.0
+CAMERA_DISTANCE = layout.CAMERA_DISTANCE
 NEAR = 5.0
-SQUARE = 1.76          # world units per board square
-BOARD_SHIFT = 3.0      # the board's centre lies this far right of the view axis
+SQUARE = layout.SQUARE_SIZE             # world units per board square
+BOARD_SHIFT = layout.BOARD_SHIFT        # the board's centre lies this far right of the view axis
 TEXT_Z = 8.0           # the score panel and the high-score table
 
 
@@ -80,7 +100,8 @@ def to_pixel(x, y, z, size):
 
 
 def square_centre(row, col, size):
-    return to_pixel(SQUARE * (col - 3.5) + BOARD_SHIFT, SQUARE * (3.5 - row), 0.0, size)
+    middle = (BOARD_SIZE - 1) / 2
+    return to_pixel(SQUARE * (col - middle) + BOARD_SHIFT, SQUARE * (middle - row), 0.0, size)
 
 
 def square_pixels(size):
@@ -138,43 +159,45 @@ def square_in_view(row, col, size):
 
 
 def read_board(image):
-    """The colour of each of the 64 squares, row 0 first; None for a square not wholly in view."""
+    """The colour of each square, row 0 first; None for a square not wholly in view."""
     size = image.size
     half = int(square_pixels(size) * 0.3)
     return [gem_colour(image, square_centre(row, col, size), half) if square_in_view(row, col, size) else None
-            for row in range(8) for col in range(8)]
+            for row in range(BOARD_SIZE) for col in range(BOARD_SIZE)]
 
 
 def expected_colours(kinds, size):
-    return [KIND_COLOURS[kinds[row * 8 + col]] if square_in_view(row, col, size) else None
-            for row in range(8) for col in range(8)]
+    return [KIND_COLOURS[kinds[row * BOARD_SIZE + col]] if square_in_view(row, col, size) else None
+            for row in range(BOARD_SIZE) for col in range(BOARD_SIZE)]
 
 
 def board_differences(expected, got):
-    return ["(%d, %d) expected %s, got %s" % (index // 8, index % 8, want, have)
+    return ["(%d, %d) expected %s, got %s" % (index // BOARD_SIZE, index % BOARD_SIZE, want, have)
             for index, (want, have) in enumerate(zip(expected, got)) if want != have]
 
 
 def has_run(kinds):
-    for row in range(8):
-        for col in range(6):
-            if kinds[row * 8 + col] == kinds[row * 8 + col + 1] == kinds[row * 8 + col + 2]:
+    def kind(row, col):
+        return kinds[row * BOARD_SIZE + col]
+    for row in range(BOARD_SIZE):
+        for col in range(BOARD_SIZE - 2):
+            if kind(row, col) == kind(row, col + 1) == kind(row, col + 2):
                 return True
-    for col in range(8):
-        for row in range(6):
-            if kinds[row * 8 + col] == kinds[(row + 1) * 8 + col] == kinds[(row + 2) * 8 + col]:
+    for col in range(BOARD_SIZE):
+        for row in range(BOARD_SIZE - 2):
+            if kind(row, col) == kind(row + 1, col) == kind(row + 2, col):
                 return True
     return False
 
 
 def neighbour_swaps(kinds):
     """Every swap of two different neighbouring gems as (row, col, drow, dcol, makes_a_run)."""
-    for row in range(8):
-        for col in range(8):
+    for row in range(BOARD_SIZE):
+        for col in range(BOARD_SIZE):
             for drow, dcol in ((0, 1), (1, 0)):
-                if row + drow > 7 or col + dcol > 7:
+                if row + drow >= BOARD_SIZE or col + dcol >= BOARD_SIZE:
                     continue
-                first, second = row * 8 + col, (row + drow) * 8 + col + dcol
+                first, second = row * BOARD_SIZE + col, (row + drow) * BOARD_SIZE + col + dcol
                 if kinds[first] == kinds[second]:
                     continue
                 swapped = list(kinds)
@@ -183,7 +206,7 @@ def neighbour_swaps(kinds):
 
 
 def print_board(seed, move=None):
-    """Runs the board printer: a dict of its named lines, boards as lists of 64 kinds."""
+    """Runs the board printer: a dict of its named lines, boards as lists of kinds."""
     command = [board_printer, str(seed)]
     if move:
         row, col, drow, dcol = move
@@ -192,23 +215,58 @@ def print_board(seed, move=None):
     result = {}
     for line in output.splitlines():
         name, value = line.split()
-        result[name] = [int(digit) for digit in value] if len(value) == 64 else int(value)
+        result[name] = [int(digit) for digit in value] if len(value) == BOARD_SIZE ** 2 else int(value)
     return result
 
 
 # ---------------------------------------------------------------------------------------------
 # Text.
 
-def ocr(image, box, psm, whitelist=None, threshold=90):
-    """Reads the text in box with tesseract: bright text on a dark ground, turned into black on
-    white first."""
-    ink = brightest_channel(image.crop(box)).point(lambda value: 0 if value > threshold else 255)
-    ink = ImageOps.expand(ink, 20, 255)
+# The game writes its words in two colours, grey (0.75 in every channel before the lights) and red
+# (about (196, 48, 26) on screen), added to whatever lies behind them. Where they stand over the
+# board, the gems behind are darkened first (to half under the table's panel, to 0.4 under a
+# moment's band), so a gem alone stays below 150 in every channel there; but beside a letter's
+# edge a bright gem adds enough to a faint edge pixel to thicken the letter, and tesseract then
+# reads "Leval" for "Level". Reading the text's own colour keeps the gems out: grey letters raise
+# all three channels, where every gem but the white sphere leaves one low; red letters raise red
+# well above green and blue, and leave green below what grey letters give.
+
+def grey_ink(level=160):
+    """A pixel of grey text: every channel at least level."""
+    return lambda red, green, blue: min(red, green, blue) >= level
+
+
+def red_ink(level=150):
+    """A pixel of red text: red at least level and well above green and blue, green below grey
+    text's."""
+    return lambda red, green, blue: red >= level and red - green >= 40 and red - blue >= 40 and green < 180
+
+
+def darkest(images):
+    """The darkest value of every pixel among images of one size: text that stands still keeps
+    its pixels, while the gems turning or falling behind it keep only their darkest."""
+    result = images[0]
+    for image in images[1:]:
+        result = ImageChops.darker(result, image)
+    return result
+
+
+def ocr(image, box, psm, whitelist=None, threshold=90, ink=None):
+    """Reads the text in box with tesseract, turned into black on white first: the pixels for
+    which ink(red, green, blue) holds, or without ink, those whose brightest channel is above
+    threshold (bright text on a dark ground)."""
+    crop = image.crop(box)
+    if ink:
+        mask = Image.new("L", crop.size)
+        mask.putdata([0 if ink(*pixel) else 255 for pixel in crop.convert("RGB").getdata()])
+    else:
+        mask = brightest_channel(crop).point(lambda value: 0 if value > threshold else 255)
+    mask = ImageOps.expand(mask, 20, 255)
     command = ["tesseract", "-", "-", "--psm", str(psm)]
     if whitelist:
         command += ["-c", "tessedit_char_whitelist=" + whitelist]
     buffer = io.BytesIO()
-    ink.save(buffer, "PNG")
+    mask.save(buffer, "PNG")
     result = subprocess.run(command, input=buffer.getvalue(), capture_output=True, timeout=30,
                             env=dict(os.environ, OMP_THREAD_LIMIT="1"))
     return result.stdout.decode(errors="replace")
@@ -241,10 +299,9 @@ def game_over_text(image):
 
 
 def table_header(image):
-    """The words of the high-score table's header line. The table is grey on gems darkened by
-    the panel, so only the brightest pixels are its letters."""
+    """The words of the high-score table's header line, grey on gems darkened by the panel."""
     return ocr(image, text_box(-3.0, 8.2, 4.2, image.size, half_height=0.45), 7, LETTERS + " ",
-               threshold=150).split()
+               ink=grey_ink()).split()
 
 
 # ---------------------------------------------------------------------------------------------
@@ -462,7 +519,7 @@ class FirstGame:
         game.key("space")
         return game.wait_for_board(self.deal["game"], "board of the first game")
 
-    def choose_swap(self, legal, size=(800, 600)):
+    def choose_swap(self, legal, size=START_SIZE):
         """A swap of two different gems of the first game, both wholly in view in a window of
         size, that makes a run (legal) or none."""
         for row, col, drow, dcol, makes_run in neighbour_swaps(self.deal["game"]):
@@ -574,6 +631,17 @@ class Game:
             return self.wait_for(shows_board, what, timeout)
         except AssertionError as failure:
             raise AssertionError("%s\nsquares that differ: %s" % (failure, "; ".join(last))) from None
+
+    def steady_screenshot(self, frames=5, interval=0.08):
+        """The darkest of a few screenshots taken a little apart (darkest): for reading the words
+        that stand still over the turning gems."""
+        images = []
+        for _ in range(frames):
+            images.append(self.screenshot())
+            time.sleep(interval)
+        if len({image.size for image in images}) != 1:
+            self.test.fail("the window changed its size while its words were read")
+        return darkest(images)
 
     def wait_until_still(self, what, seconds=0.6):
         """Waits until the window has not changed for the given time, some thirty ticks of

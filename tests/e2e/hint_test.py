@@ -46,7 +46,7 @@ def corner_greys(image, row, col):
 
 def framed_squares(image):
     """The squares whose four frame corners are grey, as (row, col), row by row."""
-    return [(row, col) for row in range(8) for col in range(8)
+    return [(row, col) for row in range(harness.BOARD_SIZE) for col in range(harness.BOARD_SIZE)
             if min(corner_greys(image, row, col)) >= FRAME_GREY]
 
 

@@ -17,14 +17,10 @@ import time
 import harness as window
 
 BINARY = window.BINARY
-MODE_OVER, MODE_PLAY, MODE_NAME_ENTRY = 0, 1, 2
-TURN_IDLE = 1
-TABLE_ROWS = 100
-CELL_BYTES = 44            # eleven four-byte fields: kind, axis[3], angle, ...
-ANGLE_OFFSET = 16          # the angle's place in a cell
-SCORE_ENTRY = struct.Struct("<12sii")   # name, score, level
-SOUND_SAMPLE = struct.Struct("<qi4x")   # pcm pointer, blocks, padding
-SOUNDS = 7
+layout = window.layout
+MODE_OVER, MODE_PLAY, MODE_NAME_ENTRY = layout.MODE_OVER, layout.MODE_PLAY, layout.MODE_NAME_ENTRY
+TURN_IDLE = layout.TURN_IDLE
+TABLE_ROWS = layout.TABLE_ROWS
 NOBODY = 65534             # the unprivileged user and group a root test runs the game as
 
 
@@ -96,7 +92,7 @@ def symbol_file():
 
 def symbol(name):
     """The address (relative to the executable's load address) and size of a global, e.g.
-    "quarzil::board", from the game's symbol table."""
+    "quarzil::board" (harness.layout.GLOBALS names them), from the game's symbol table."""
     if not _symbols:
         listing = subprocess.run(["nm", "-C", "-S", "--defined-only", symbol_file()], capture_output=True,
                                  text=True, check=True, timeout=30).stdout
@@ -133,29 +129,42 @@ class GameMemory:
         address, symbol_size = symbol(name)
         return os.pread(self.file.fileno(), symbol_size if size is None else size, self.base + address + offset)
 
-    def int(self, name):
-        return struct.unpack("<i", self.read(name, 4))[0]
+    def value(self, key):
+        """A scalar global by the tests' name for it (harness.layout.GLOBALS): an int, a float or
+        a bool."""
+        name, size, format = layout.GLOBALS[key]
+        if format is None:
+            raise RuntimeError("%s is no scalar: read it with its own method" % name)
+        return struct.unpack(format, self.read(name, size))[0]
 
     def game_mode(self):
-        return self.int("quarzil::game_mode")
+        return self.value("game_mode")
 
     def turn_state(self):
-        return self.int("quarzil::turn_state")
+        return self.value("turn_state")
+
+    def fields(self, key, layout_struct):
+        """Every element of an array global, each a dict of its decoded fields."""
+        format, names = layout_struct
+        return [dict(zip(names, values)) for values in struct.iter_unpack(format, self.read(layout.GLOBALS[key][0]))]
 
     def board(self):
-        """The 64 cells as (kind, angle), row 0 first."""
-        data = self.read("quarzil::board")
-        return [(struct.unpack_from("<i", data, cell * CELL_BYTES)[0],
-                 struct.unpack_from("<f", data, cell * CELL_BYTES + ANGLE_OFFSET)[0]) for cell in range(64)]
+        """The cells as (kind, angle), row 0 first."""
+        return [(cell["kind"], cell["angle"]) for cell in self.fields("board", layout.CELL)]
 
     def score_table(self):
-        """The 100 rows as (name bytes, score, level)."""
-        data = self.read("quarzil::score_table")
-        return [(name.split(b"\0")[0], score, level) for name, score, level in SCORE_ENTRY.iter_unpack(data)]
+        """The rows as (name bytes, score, level)."""
+        return [(row["name"].split(b"\0")[0], row["score"], row["level"])
+                for row in self.fields("score_table", layout.SCORE_ENTRY)]
+
+    def moment(self):
+        """The moment shown: its kind, its value and the ticks it has left."""
+        moment = self.fields("moment", layout.MOMENT)[0]
+        return moment["kind"], moment["value"], moment["ticks_left"]
 
     def sound_blocks(self):
-        """The block count of each of the seven sounds in the bank: -1 for a file not found."""
-        return [blocks for _, blocks in SOUND_SAMPLE.iter_unpack(self.read("quarzil::sound_bank"))][:SOUNDS]
+        """The block count of each sound in the bank: -1 for a file not found."""
+        return [sample["blocks"] for sample in self.fields("sound_bank", layout.SOUND_SAMPLE)]
 
     def resident_kib(self):
         with open("/proc/%d/status" % self.pid) as status:
@@ -263,5 +272,5 @@ class Game(window.Game):
 
     def random_drag(self, generator=random):
         """Drags a random gem onto a random neighbour: most such swaps make no run."""
-        row, col = generator.randrange(8), generator.randrange(7)
+        row, col = generator.randrange(window.BOARD_SIZE), generator.randrange(window.BOARD_SIZE - 1)
         self.drag_squares((row, col), (row, col + 1))

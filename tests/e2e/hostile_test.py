@@ -28,11 +28,11 @@ import hostile_game
 from hostile_game import FREE_TABLE, MODE_PLAY, Game, score_file_text, snapshot, table_of
 
 DATA = window.DATA
-SCORE_FILE = ".quarzilscores"
-LOCK_FILE = ".quarzilscores.lock"   # beside the score file, made by the first save and kept
+SCORE_FILE = window.layout.SCORE_FILE
+LOCK_FILE = SCORE_FILE + ".lock"   # beside the score file, made by the first save and kept
 SCORES = "ann 120 4\nbob 30 2\n"
 SOUND_FILES = window.SOUND_FILES
-FONT_FILE = "bigfont.ppm"
+FONT_FILE = window.layout.FONT_FILE
 
 # Start-up must not wait on a file: it may take at most this much longer than a plain start-up
 # measured in the same run. Reading a gigabyte, or waiting for a pipe's writer, takes far longer.
@@ -88,8 +88,9 @@ def directory_of_length(parent, length):
 
 
 def sound_blocks(size):
-    """The 1024-sample blocks the game makes of a sound file of size bytes."""
-    return (size // 2 + 1023) // 1024
+    """The blocks of samples the game makes of a sound file of size bytes, the last one filled up."""
+    block = window.layout.BLOCK_SAMPLES
+    return (size // window.layout.SAMPLE_BYTES + block - 1) // block
 
 
 def describe_changes(before, after):
@@ -162,10 +163,12 @@ class HostileCase(unittest.TestCase):
 class HomeTest(HostileCase):
 
     def test_home_without_room_for_the_score_file_uses_none(self):
-        # The path "$HOME/.quarzilscores" must fit in 256 bytes with its terminating zero byte:
-        # a home of 240 characters makes a path of 255, one of 241 a path of 256.
+        # The score file's path in the home, with its terminating zero byte, must fit the game's
+        # buffer: the longest home that fits is used, one character more is not.
+        longest = window.layout.LONGEST_HOME
         cases = [("HOME unset", None, False), ("HOME empty", "", False),
-                 ("HOME of 240 characters", 240, True), ("HOME of 241 characters", 241, False),
+                 ("HOME of %d characters" % longest, longest, True),
+                 ("HOME of %d characters" % (longest + 1), longest + 1, False),
                  ("HOME of 4000 characters", 4000, False)]
         for case, home, used in cases:
             with self.subTest(case):
@@ -314,7 +317,7 @@ class DataDirectoryTest(HostileCase):
     def run_with_data(self, case, mounts, font, blocks):
         home = self.make_home()
         game = self.start(case, home, prefix=hostile_game.with_private_mounts(mounts), audio="disk")
-        self.assertEqual(game.memory.int("quarzil::font_texture") != 0, font, "%s: font loaded" % case)
+        self.assertEqual(game.memory.value("font_texture") != 0, font, "%s: font loaded" % case)
         if not font:
             self.assertLessEqual(hostile_game.game_over_pixels(game.screenshot()), 20,
                                  "%s: without its font the game should write no \"Game Over\"" % case)
@@ -326,7 +329,7 @@ class DataDirectoryTest(HostileCase):
 
     def test_missing_data_directory(self):
         self.run_with_data("no data directory", ["mount -t tmpfs quarzil-empty %s" % os.path.dirname(DATA)],
-                           font=False, blocks=[-1] * 7)
+                           font=False, blocks=[-1] * window.layout.SOUND_COUNT)
 
     def test_data_files_cut_short(self):
         whole = {name: os.path.getsize(os.path.join(DATA, name)) for name in SOUND_FILES}

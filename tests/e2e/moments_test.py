@@ -11,7 +11,6 @@ The game's globals (its mode, its board, the moment shown) are read from its mem
 harness.py says which game is played.
 """
 import re
-import struct
 import time
 import unittest
 
@@ -22,7 +21,8 @@ from harness import Game, print_board, square_centre
 from hostile_game import MODE_NAME_ENTRY, MODE_PLAY, TURN_IDLE, GameMemory
 
 GAME_SECONDS = 150        # an untouched game ends by its clock well within this
-MOMENT_NO_MOVES, MOMENT_LEVEL, MOMENT_HIGH_SCORE, MOMENT_TIMES_UP = 2, 3, 4, 5
+MOMENT_NO_MOVES, MOMENT_LEVEL = harness.layout.MOMENT_NO_MOVES, harness.layout.MOMENT_LEVEL
+MOMENT_HIGH_SCORE, MOMENT_TIMES_UP = harness.layout.MOMENT_HIGH_SCORE, harness.layout.MOMENT_TIMES_UP
 MOMENT_FADE_TICKS = 20    # a moment dims over its last ticks; frames before are read
 FRAMES_TO_READ = 6
 # A seed whose start screen offers moves and whose first game is dealt a board with none.
@@ -41,24 +41,25 @@ def tearDownModule():
     harness.stop_session()
 
 
-def read_words(image, left, right, y, half_height, zoom=1, threshold=150):
-    """OCR of one line of bright text on the text plane, enlarged first when zoom is above 1.
-    Only the brightest pixels are the words: whatever lies under them is darkened."""
+def read_words(image, left, right, y, half_height, zoom=1, threshold=150, ink=None):
+    """OCR of one line of text on the text plane, enlarged first when zoom is above 1: of the
+    pixels ink takes for the words' colour, or without ink, of those brighter than threshold."""
     box = harness.text_box(left, right, y, image.size, half_height=half_height)
     crop = image.crop(box)
     if zoom > 1:
         crop = crop.resize((crop.width * zoom, crop.height * zoom), Image.LANCZOS)
-    return " ".join(harness.ocr(crop, (0, 0, crop.width, crop.height), 7, WORDS, threshold=threshold).split())
+    return " ".join(harness.ocr(crop, (0, 0, crop.width, crop.height), 7, WORDS, threshold=threshold,
+                                ink=ink).split())
 
 
 def play_moment_words(image):
-    """The words across the board's middle during a game."""
-    return read_words(image, -3.4, 8.1, 0.0, 0.95)
+    """The red words across the board's middle during a game, on a band that darkens the gems."""
+    return read_words(image, -3.4, 8.1, 0.0, 0.95, ink=harness.red_ink())
 
 
 def table_moment_words(image):
-    """The words above the table's header after a game."""
-    return read_words(image, -3.4, 8.1, 5.4, 0.6)
+    """The red words above the table's header after a game."""
+    return read_words(image, -3.4, 8.1, 5.4, 0.6, ink=harness.red_ink())
 
 
 def best_score_words(image):
@@ -79,7 +80,7 @@ class MomentGame(Game):
 
     def moment(self):
         """The moment shown: its kind, its value and the ticks it has left."""
-        return struct.unpack("<iii", self.memory.read("quarzil::moment", 12))
+        return self.memory.moment()
 
     def kinds(self):
         return [kind for kind, _ in self.memory.board()]
@@ -109,9 +110,10 @@ class MomentGame(Game):
 class MomentsTest(harness.FirstGame, unittest.TestCase):
 
     def expect_words(self, game, frames, read, pattern, what):
-        """One of the frames shows words that match pattern."""
+        """The frames show words that match pattern: read from the darkest of them (where the
+        words stand still and the gems behind them turn), or from one of them."""
         texts = []
-        for frame in frames:
+        for frame in ([harness.darkest(frames)] if len(frames) > 1 else []) + frames:
             texts.append(read(frame))
             if re.fullmatch(pattern, texts[-1]):
                 return
@@ -136,7 +138,7 @@ class MomentsTest(harness.FirstGame, unittest.TestCase):
         # It stays while the name is typed, and the table's rows stay readable under it.
         harness.run("xdotool", "key", "--delay", "60", "x", "y")
         time.sleep(3)
-        image = game.screenshot()
+        image = game.steady_screenshot()
         self.assertEqual(game.mode(), MODE_NAME_ENTRY)
         self.expect_words(game, [image], table_moment_words, r"New high score: 3rd",
                           "new high score while typing")

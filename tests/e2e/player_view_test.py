@@ -12,7 +12,6 @@ played.
 import difflib
 import os
 import shutil
-import struct
 import subprocess
 import tempfile
 import time
@@ -94,13 +93,13 @@ class PlayedGame(Game):
         return {"XDG_CONFIG_HOME": self.config} if self.config else {}
 
     def paused(self):
-        return self.memory.read("quarzil::paused", 1) != b"\0"
+        return self.memory.value("paused")
 
     def sound_off(self):
-        return self.memory.read("quarzil::sound_off", 1) != b"\0"
+        return self.memory.value("sound_off")
 
     def clock(self):
-        return struct.unpack("<f", self.memory.read("quarzil::clock_time", 4))[0]
+        return self.memory.value("clock_time")
 
     def mode(self):
         return self.memory.game_mode()
@@ -139,7 +138,7 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
                 game.resize(*size)
                 image = game.wait_for_board(self.deal["game"], "board in a %d x %d window" % size)
                 self.assertEqual(image.size, size)
-                hidden = [(row, col) for row in range(8) for col in range(8) if not square_in_view(row, col, size)]
+                hidden = [(row, col) for row in range(harness.BOARD_SIZE) for col in range(harness.BOARD_SIZE) if not square_in_view(row, col, size)]
                 self.assertEqual(hidden, [], "squares out of view in a %d x %d window" % size)
                 self.assertEqual(harness.panel_labels(image), ["Score", "Level", "Moves"],
                                  "labels in a %d x %d window" % size)
@@ -262,11 +261,11 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
         arrow = {(0, 1): "Down", (0, -1): "Up", (1, 0): "Right", (-1, 0): "Left"}[(dcol, drow)]
         keys = ["Left"] + ["Left"] * (7 - col) + ["Up"] * (7 - row)
         run("xdotool", "key", "--delay", "60", *keys)
-        game.wait_until(lambda: (game.memory.int("quarzil::hover_col"), game.memory.int("quarzil::hover_row"))
+        game.wait_until(lambda: (game.memory.value("hover_col"), game.memory.value("hover_row"))
                             == (col, row), "the cursor on (%d, %d)" % (row, col))
         run("xdotool", "key", "--delay", "60", "Return", arrow)
         game.wait_for_board(outcome["after"], "board after the swap %s made with the keys" % (move,))
-        game.wait_until(lambda: game.memory.int("quarzil::score") == outcome["after_score"],
+        game.wait_until(lambda: game.memory.value("score") == outcome["after_score"],
                             "a score of %d" % outcome["after_score"])
 
     def test_full_screen_and_back(self):
@@ -275,10 +274,12 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
         game.wait_for_board(self.deal["start"], "board of the high-score screen")
         game.key("F11")
         game.wait_for(lambda image: image.size == screen_size(), "a window as large as the screen")
-        image = game.wait_for_board(self.deal["start"], "board of the high-score screen in full screen")
-        self.assertEqual(harness.table_header(image), ["Rank", "Name", "Score", "Level"], "table header in full screen")
+        game.wait_for_board(self.deal["start"], "board of the high-score screen in full screen")
+        image = game.steady_screenshot()
+        self.assertEqual(harness.table_header(image), ["Rank", "Name", "Score", "Level"],
+                         "table header in full screen; screenshot: %s" % game.keep(image, "header"))
         game.key("F11")
-        game.wait_for(lambda image: image.size == (800, 600), "the 800 x 600 window again")
+        game.wait_for(lambda image: image.size == harness.START_SIZE, "the window of its first size again")
         game.wait_for_board(self.deal["start"], "board of the high-score screen in the window again")
         self.assertEqual(game.quit(), 0)
 
@@ -324,7 +325,7 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
                 make(os.path.join(config, "quarzil", "settings"))
                 game = PlayedGame(self, config=config)
                 image = game.wait_for_board(self.deal["start"], "board of the high-score screen")
-                expected = (800, 600) if name != "absurd sizes" else (screen_size()[0], 240)
+                expected = harness.START_SIZE if name != "absurd sizes" else (screen_size()[0], 240)
                 self.assertEqual(image.size, expected, "the window's size")
                 self.assertFalse(game.sound_off())
                 self.assertEqual(game.quit(), 0, "exit status; standard error: %s" % game.stderr())

@@ -21,9 +21,9 @@ import unittest
 import harness
 from hostile_game import FREE_TABLE, MODE_NAME_ENTRY, MODE_OVER, GameMemory, score_file_text, table_of
 
-SCORE_FILE = ".quarzilscores"
-LOCK_FILE = ".quarzilscores.lock"
-TEMPORARY_FILE = ".quarzilscores.new"
+SCORE_FILE = harness.layout.SCORE_FILE
+LOCK_FILE = SCORE_FILE + ".lock"
+TEMPORARY_FILE = SCORE_FILE + ".new"
 SCORES = "ann 120 4\nbob 1 2\n"   # what the player's file holds before the test, in a form of its own
 SLOT = 820                         # pixels between the left edges of the copies' windows
 GAME_SECONDS = 150                 # a game with one swap ends by its clock well within this
@@ -113,10 +113,10 @@ class Copy(harness.Game):
         return self.memory.game_mode()
 
     def table_row(self):
-        return self.memory.int("quarzil::table_row")
+        return self.memory.value("table_row")
 
     def table_top(self):
-        return self.memory.int("quarzil::table_top")
+        return self.memory.value("table_top")
 
     def wait_for_mode(self, mode, what, timeout):
         self.wait_until(lambda: self.mode() == mode, what, timeout, interval=0.2)
@@ -153,8 +153,10 @@ def table_row_box(k, size):
     return harness.text_box(-0.7, 3.3, 4.2 - 0.9 * (k + 1), size, half_height=0.42)
 
 
-def shown_name(image, k):
-    return harness.ocr(image, table_row_box(k, image.size), 7, harness.LETTERS, threshold=150).strip()
+def shown_name(image, k, red=False):
+    """The name shown in row k, in the table's grey, or red for the player's row."""
+    ink = harness.red_ink() if red else harness.grey_ink()
+    return harness.ocr(image, table_row_box(k, image.size), 7, harness.LETTERS, ink=ink).strip()
 
 
 def red_pixels(image, k):
@@ -169,8 +171,8 @@ class ScoresTest(unittest.TestCase):
         cls.moves = {}   # points -> a swap in view that scores them, on the first game's board
         for row, col, drow, dcol, makes_run in harness.neighbour_swaps(cls.deal["game"]):
             move = (row, col, drow, dcol)
-            if makes_run and harness.square_in_view(row, col, (800, 600)) and \
-                    harness.square_in_view(row + drow, col + dcol, (800, 600)):
+            if makes_run and harness.square_in_view(row, col, harness.START_SIZE) and \
+                    harness.square_in_view(row + drow, col + dcol, harness.START_SIZE):
                 cls.moves.setdefault(harness.print_board(harness.SEED, move)["after_score"], move)
 
     def make_home(self, scores=SCORES):
@@ -191,7 +193,7 @@ class ScoresTest(unittest.TestCase):
         copy.wait_for_board(self.deal["game"], "board of the first game")
         size = copy.geometry()
         copy.drag(harness.square_centre(row, col, size), harness.square_centre(row + drow, col + dcol, size))
-        copy.wait_for(lambda image: copy.memory.int("quarzil::score") == points, "%d points after the swap" % points)
+        copy.wait_for(lambda image: copy.memory.value("score") == points, "%d points after the swap" % points)
 
     def expect_stderr_empty(self, *copies):
         for copy in copies:
@@ -247,7 +249,7 @@ class ScoresTest(unittest.TestCase):
         last = {}
 
         def shows_merged_table(image):
-            last["names"] = [shown_name(image, k) for k in range(4)]
+            last["names"] = [shown_name(image, k, red=k == 3) for k in range(4)]
             last["red"] = [red_pixels(image, k) for k in range(4)]
             # Red gems behind the table light a few pixels of other rows.
             return last["names"] == expected_names and last["red"][3] > 5 * max(last["red"][:3] + [20])

@@ -34,7 +34,7 @@ import hostile_game
 from hostile_game import MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, TURN_IDLE, Game, score_file_text
 
 seconds = float(os.environ.get("QUARZIL_SOAK_SECONDS", "75"))   # from the command line
-TICKS_PER_SECOND = 50
+TICKS_PER_SECOND = round(1 / window.layout.TICK_SECONDS)
 SAMPLE_PERIOD = 0.05       # seconds between readings of the board
 MEMORY_PERIOD = 5.0        # seconds between readings of the resident memory
 NAME = "soak"

@@ -23,9 +23,9 @@ import unittest
 import harness as window
 
 SOUNDS = window.DATA
-RATE = 22050          # samples per second of the sound files and of the game's mixer
-BLOCK = 1024          # samples of one mixer buffer: every sound starts at the start of one
-TICK = 0.02           # seconds of one game step
+RATE = window.layout.SAMPLE_RATE     # samples per second of the sound files and of the game's mixer
+BLOCK = window.layout.BLOCK_SAMPLES  # samples of one mixer buffer: every sound starts at the start of one
+TICK = window.layout.TICK_SECONDS    # seconds of one game step
 
 # A sound counts as heard where its score reaches FOUND. SDL's conversion to the device and the
 # matcher's conversion back give 1.0 for a sound heard alone, and each key waits until the
@@ -45,7 +45,7 @@ matcher = None   # path of the sound matcher, from the command line
 
 
 def sound_seconds(name):
-    return os.path.getsize(os.path.join(SOUNDS, name)) // 2 / RATE
+    return os.path.getsize(os.path.join(SOUNDS, name)) // window.layout.SAMPLE_BYTES / RATE
 
 
 def all_sounds():
@@ -154,11 +154,12 @@ class ListenedGame(window.Game):
 def run_cells(kinds):
     """The squares of every run of three or more alike in a row or a column."""
     cells = set()
-    for line in [[row * 8 + col for col in range(8)] for row in range(8)] + \
-                [[row * 8 + col for row in range(8)] for col in range(8)]:
+    size = window.BOARD_SIZE
+    for line in [[row * size + col for col in range(size)] for row in range(size)] + \
+                [[row * size + col for row in range(size)] for col in range(size)]:
         start = 0
-        for end in range(1, 9):
-            if end == 8 or kinds[line[end]] != kinds[line[start]]:
+        for end in range(1, size + 1):
+            if end == size or kinds[line[end]] != kinds[line[start]]:
                 if end - start >= 3:
                     cells.update(line[start:end])
                 start = end
@@ -169,10 +170,11 @@ def least_drop(vanished):
     """The fewest rows that any gem falls once the squares vanished are emptied: a gem falls by
     the empty squares below it in its column, and a column's new gems by all of them."""
     drops = []
-    for col in range(8):
+    size = window.BOARD_SIZE
+    for col in range(size):
         empty = 0
-        for row in range(7, -1, -1):
-            if row * 8 + col in vanished:
+        for row in range(size - 1, -1, -1):
+            if row * size + col in vanished:
                 empty += 1
             elif empty:
                 drops.append(empty)
@@ -271,17 +273,17 @@ class SoundTest(unittest.TestCase):
     def test_swap_making_a_run_plays_swap_row_and_drop(self):
         kinds = self.deal["game"]
         move = next(((row, col, drow, dcol) for row, col, drow, dcol, makes_run in window.neighbour_swaps(kinds)
-                     if makes_run and window.square_in_view(row, col, (800, 600))
-                     and window.square_in_view(row + drow, col + dcol, (800, 600))), None)
+                     if makes_run and window.square_in_view(row, col, window.START_SIZE)
+                     and window.square_in_view(row + drow, col + dcol, window.START_SIZE)), None)
         self.assertIsNotNone(move, "the first game's board has no swap in view that makes a run")
         row, col, drow, dcol = move
         swapped = list(kinds)
-        first, second = row * 8 + col, (row + drow) * 8 + col + dcol
+        first, second = row * window.BOARD_SIZE + col, (row + drow) * window.BOARD_SIZE + col + dcol
         swapped[first], swapped[second] = swapped[second], swapped[first]
-        # The row sound comes as the swapped gems arrive, 19 ticks after the swap starts; the
+        # The row sound comes as the swapped gems arrive, a swap's ticks after it starts; the
         # drop sound when the first gem lands after the run has vanished, 20 ticks later, and
         # collapsed.
-        row_gap = 19 * TICK
+        row_gap = window.layout.SWAP_TICKS * TICK
         drop_gap = (20 + landing_tick(least_drop(run_cells(swapped)))) * TICK
         outcome = window.print_board(window.SEED, move)
 

@@ -37,16 +37,9 @@ def row_y(row):
     return ROW_ONE_Y - ROW_STEP * row
 
 
-def is_grey_text(red, green, blue):
-    """The table's grey letters: every channel bright, brighter than the gems behind the
-    game-over panel, which halves them."""
-    return min(red, green, blue) > 160
-
-
-def is_red_text(red, green, blue):
-    """The player's row: red text is (196, 48, 26) on black at full ink, and added to whatever
-    lies behind it."""
-    return red > 150 and red - max(green, blue) > 80
+# The table's grey letters and the player's red row, over the gems the panel darkens.
+is_grey_text = harness.grey_ink()
+is_red_text = harness.red_ink()
 
 
 def read_name(image, row, predicate):
@@ -71,14 +64,15 @@ class TypedNameTest(harness.FirstGame, unittest.TestCase):
 
     def test_names_from_the_file_show_as_written_and_a_long_one_keeps_clear_of_its_score(self):
         game = TableGame(self, scores="%s 900 3\n%s 7 2\n" % (NAME, "m" * 11))
-        image = game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        game.wait_for_board(self.deal["start"], "board of the high-score screen")
+        image = game.steady_screenshot()
         self.assertEqual(read_name(image, 0, is_grey_text), NAME,
                          "the first row's name; screenshot: %s" % game.keep(image, "file-name"))
 
         # Eleven wide letters would reach far past the score: narrowed, they end before it,
         # and the score stands whole.
         score_box = harness.text_box(3.9, 4.7, row_y(1), image.size, half_height=0.42)
-        score = harness.ocr(image, score_box, 10, harness.DIGITS, threshold=160).strip()
+        score = harness.ocr(image, score_box, 10, harness.DIGITS, ink=is_grey_text).strip()
         gap = harness.text_box(3.97, 4.06, row_y(1), image.size, half_height=0.3)
         ink_in_gap = harness.count_pixels(image, gap, is_grey_text)
         name_box = harness.text_box(NAME_LEFT, 3.9, row_y(1), image.size, half_height=0.3)

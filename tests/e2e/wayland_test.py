@@ -9,7 +9,6 @@ The test is skipped, saying why, only where the compositor cannot start. wayland
 runs the session; harness.py says which game is played and where screenshots of failures go.
 """
 import os
-import struct
 import subprocess
 import sys
 import time
@@ -19,7 +18,7 @@ import harness
 import wayland_session
 from harness import (SEED, count_pixels, dial_top_right, game_over_left_box, is_red, is_vivid, is_yellow,
                      neighbour_swaps, ornament_box, panel_number, print_board, square_centre, square_in_view)
-from hostile_game import GameMemory
+from hostile_game import MODE_PLAY, GameMemory
 
 compositor = None
 pointer_client = None   # the virtual pointer's path, from the command line
@@ -58,12 +57,12 @@ class WaylandTest(unittest.TestCase):
         self.addCleanup(memory.close)
         game.key("space")
         deadline = time.monotonic() + 20
-        while memory.game_mode() != 1:
+        while memory.game_mode() != MODE_PLAY:
             self.assertLess(time.monotonic(), deadline, "no game within 20 s of space")
             time.sleep(0.05)
         for _ in range(10):
             time.sleep(0.3)
-            if memory.read("quarzil::paused", 1) == b"\0":
+            if not memory.value("paused"):
                 break
             game.key("p")
         return memory, game.wait_for_board(deal["game"], "board of the first game after space")
@@ -78,8 +77,8 @@ class WaylandTest(unittest.TestCase):
     def test_window_start_screen_game_drag_and_escape(self):
         deal = print_board(SEED)
         move = next(((row, col, drow, dcol) for row, col, drow, dcol, makes_run in neighbour_swaps(deal["game"])
-                     if makes_run and square_in_view(row, col, (800, 600))
-                     and square_in_view(row + drow, col + dcol, (800, 600))), None)
+                     if makes_run and square_in_view(row, col, harness.START_SIZE)
+                     and square_in_view(row + drow, col + dcol, harness.START_SIZE)), None)
         self.assertIsNotNone(move, "the first game's board should offer a swap that makes a run")
         outcome = print_board(SEED, move)
         game = wayland_session.Game(self, compositor, scores="ann 120 4\nbob 30 2\n")
@@ -137,8 +136,8 @@ class WaylandTest(unittest.TestCase):
         game = wayland_session.Game(self, compositor)
         game.wait_for_board(deal["start"], "board of the high-score screen")
         memory, _ = self.start_play(game, deal)
-        paused = lambda: memory.read("quarzil::paused", 1) != b"\0"
-        clock = lambda: struct.unpack("<f", memory.read("quarzil::clock_time", 4))[0]
+        paused = lambda: memory.value("paused")
+        clock = lambda: memory.value("clock_time")
         self.assertFalse(paused(), "paused before another window came")
         # The headless compositor has no keyboard but the ones wtype makes for a key or two, and
         # without one no window has the keyboard focus to lose: one is kept from here on. It
