@@ -6,6 +6,8 @@ QUARZIL_BINARY names the game to test (default /usr/local/bin/quarzil) and QUARZ
 folder of its font and sounds (default /usr/local/share/quarzil/data). QUARZIL_E2E_LAYOUT names
 the module the build made from the game's headers (quarzil_layout.py in the build's tests/e2e):
 the game's globals, structs, counts, sounds, geometry and files' names, loaded here as layout.
+Without it (the package's own tests, which run without a build) the copy beside this file is
+loaded, which the build's quick check e2e_layout holds to the one it makes.
 Screenshots of failures are kept in QUARZIL_E2E_SHOTS (default: quarzil-e2e-shots in the
 temporary directory).
 """
@@ -32,10 +34,14 @@ SCREEN = "1024x768x24"
 
 
 
+LAYOUT_COPY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "quarzil_layout.py")
+
+
 def load_layout():
-    """The module quarzil_e2e_layout wrote at build time, from QUARZIL_E2E_LAYOUT."""
-    path = os.environ.get("QUARZIL_E2E_LAYOUT")
-    if not path or not os.path.isfile(path):
+    """The module quarzil_e2e_layout wrote at build time, from QUARZIL_E2E_LAYOUT, or without it
+    the copy beside this file."""
+    path = os.environ.get("QUARZIL_E2E_LAYOUT") or LAYOUT_COPY
+    if not os.path.isfile(path):
         raise RuntimeError("QUARZIL_E2E_LAYOUT must name the layout module the build writes "
                            "(tests/e2e/quarzil_layout.py in the build folder); it is %r" % path)
     spec = importlib.util.spec_from_file_location("quarzil_layout", path)
@@ -298,9 +304,22 @@ def game_over_text(image):
     return ocr(image, game_over_box(image.size), 7, LETTERS + " ").split()
 
 
+# The high-score table on the text plane: its header's line, its rows' spacing below it, where
+# the names start and where the scores are centred.
+TABLE_HEADER_Y = 4.2
+TABLE_ROW_STEP = 0.9
+TABLE_NAME_LEFT = -0.7
+TABLE_SCORE_CENTRE = 4.3
+
+
+def table_row_y(k):
+    """The line of row k (0 at the top) of the ten rows shown."""
+    return TABLE_HEADER_Y - TABLE_ROW_STEP * (k + 1)
+
+
 def table_header(image):
     """The words of the high-score table's header line, grey on gems darkened by the panel."""
-    return ocr(image, text_box(-3.0, 8.2, 4.2, image.size, half_height=0.45), 7, LETTERS + " ",
+    return ocr(image, text_box(-3.0, 8.2, TABLE_HEADER_Y, image.size, half_height=0.45), 7, LETTERS + " ",
                ink=grey_ink()).split()
 
 

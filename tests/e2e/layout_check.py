@@ -19,6 +19,7 @@ sys.path.insert(0, HERE)
 
 import harness  # noqa: E402  (after the path is set)
 
+LAYOUT = os.environ.get("QUARZIL_E2E_LAYOUT")
 SCRIPTS = sorted(path for path in glob.glob(os.path.join(HERE, "*.py")) if not path.endswith("layout_check.py"))
 # memory.value("name") reads a scalar; memory.fields("name", ...) an array of structs.
 SCALAR_READ = re.compile(r"\.value\(\"(\w+)\"\)")
@@ -26,6 +27,7 @@ STRUCT_READ = re.compile(r"\.fields\(\"(\w+)\"")
 
 
 class LayoutCheck(unittest.TestCase):
+    maxDiff = None
 
     def test_every_script_loads_with_the_layout(self):
         for path in SCRIPTS:
@@ -47,6 +49,15 @@ class LayoutCheck(unittest.TestCase):
                 if key not in harness.layout.GLOBALS:
                     unknown.append("%s: %s is no global of the layout" % (os.path.basename(path), key))
         self.assertEqual(unknown, [], "expected every global read to be in %s" % os.environ.get("QUARZIL_E2E_LAYOUT"))
+
+    @unittest.skipUnless(LAYOUT, "QUARZIL_E2E_LAYOUT names no layout made by a build")
+    def test_the_copy_for_the_package_tests_is_the_build_s_layout(self):
+        with open(LAYOUT) as file:
+            made = file.read()
+        with open(harness.LAYOUT_COPY) as file:
+            kept = file.read()
+        self.assertEqual(kept, made, "%s should be the layout the build made; copy %s over it"
+                         % (harness.LAYOUT_COPY, LAYOUT))
 
     def test_every_gem_kind_has_a_colour(self):
         self.assertEqual(len(harness.KIND_COLOURS), harness.layout.GEM_KINDS,

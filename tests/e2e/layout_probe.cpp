@@ -196,7 +196,8 @@ int main(int argument_count, char** arguments)
     std::string text =
         "\"\"\"quarzil_layout.py -- made by the build (quarzil_e2e_layout) from the game's headers: what the\n"
         "end-to-end tests know of the game's memory, its counts, its board's geometry and its files.\n"
-        "Do not edit: it is written anew whenever the game's sources change.\"\"\"\n\n";
+        "Do not edit: the build writes it anew whenever the game's sources change. tests/e2e keeps a copy\n"
+        "for the package's own tests, which run without a build; e2e_layout fails while the two differ.\"\"\"\n\n";
     char line[512];
     auto add = [&](const char* format, auto... values) {
         std::snprintf(line, sizeof line, format, values...);

@@ -221,11 +221,11 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
         run("xdotool", "key", "--delay", "40", *["m"] * 11)
         game.wait_until(lambda: game.memory.score_table()[0][0] == b"m" * 11, "eleven letters typed")
         image = game.screenshot()
-        score_box = harness.text_box(3.9, 4.7, 4.2 - 0.9, image.size, half_height=0.42)
+        score_box = harness.text_box(3.9, 4.7, harness.table_row_y(0), image.size, half_height=0.42)
         self.assertEqual(red_text(image, score_box, harness.DIGITS), "0",
                          "the row's score beside a name of eleven letters; screenshot: %s"
                          % game.keep(image, "long-name"))
-        gap = harness.text_box(3.95, 4.05, 4.2 - 0.9, image.size, half_height=0.3)
+        gap = harness.text_box(3.95, 4.05, harness.table_row_y(0), image.size, half_height=0.3)
         self.assertLessEqual(harness.count_pixels(image, gap, is_text_red), 3,
                              "red pixels just left of the score")
 

@@ -146,11 +146,11 @@ def wait_for_file(test, home, line, timeout=10):
         time.sleep(0.1)
 
 
-# Where the table draws the name of row k (0..9) of the ten it shows: the rows lie 0.9 apart below
-# its header at y = 4.2, the names from x = -0.7; the scores are centred on x = 4.3, so a name of
-# up to six letters ends well before them.
+# Where the table draws the name of row k (0..9) of the ten it shows: a name of up to six letters
+# ends well before the row's score.
 def table_row_box(k, size):
-    return harness.text_box(-0.7, 3.3, 4.2 - 0.9 * (k + 1), size, half_height=0.42)
+    return harness.text_box(harness.TABLE_NAME_LEFT, harness.TABLE_SCORE_CENTRE - 1.0, harness.table_row_y(k), size,
+                            half_height=0.42)
 
 
 def shown_name(image, k, red=False):

@@ -19,10 +19,8 @@ from hostile_game import MODE_NAME_ENTRY, MODE_OVER, GameMemory
 GAME_SECONDS = 150     # an untouched game ends by its clock well within this
 NAME = "o'brien-j"
 NAME_KEYS = ["o", "apostrophe", "b", "r", "i", "e", "n", "minus", "j"]
-NAME_LEFT = -0.7       # names start here on the table's plane
-SCORE_CENTRE = 4.3     # scores are centred here
-ROW_ONE_Y = 3.3        # the first row's line; each next one 0.9 lower
-ROW_STEP = 0.9
+NAME_LEFT = harness.TABLE_NAME_LEFT
+SCORE_CENTRE = harness.TABLE_SCORE_CENTRE
 
 
 def setUpModule():
@@ -34,7 +32,7 @@ def tearDownModule():
 
 
 def row_y(row):
-    return ROW_ONE_Y - ROW_STEP * row
+    return harness.table_row_y(row)
 
 
 # The table's grey letters and the player's red row, over the gems the panel darkens.
