@@ -69,7 +69,8 @@ Settings kept_settings = default_settings;
 // The player's "m" is kept at once: a page has no orderly end to keep it at.
 void keep_settings()
 {
-    const Settings now = {default_settings.window_width, default_settings.window_height, false, sound_off.load()};
+    const Settings now = {default_settings.window_width, default_settings.window_height, false, sound_off.load(),
+                          kept_settings.relaxed_game};
     if (now == kept_settings)
         return;
     kept_settings = now;
