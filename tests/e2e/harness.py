@@ -602,9 +602,18 @@ class Game:
             return file.read()
 
     def screenshot(self):
-        image = screenshots.grab(int(self.window))
-        self.test.assertIsNotNone(image, "the game's window could not be read")
-        return image
+        """The window's pixels. A window being resized, filling the screen or given back by a
+        window manager may not be readable for a moment: it is asked again for up to 3 s."""
+        deadline = time.monotonic() + 3
+        while True:
+            image = screenshots.grab(int(self.window))
+            if image is not None:
+                return image
+            if self.process.poll() is not None:
+                self.test.fail("the game ended (status %d); its window cannot be read" % self.process.returncode)
+            if time.monotonic() > deadline:
+                self.test.fail("the game's window could not be read for 3 s")
+            time.sleep(0.01)
 
     def keep(self, image, label):
         """Saves a screenshot for a failure message; returns its path."""

@@ -83,16 +83,6 @@ class CountedGame(Game):
             return read_text(image, *box, zoom=1) == words
         return self.wait_for(shows, what, timeout=3)
 
-    def screenshot(self):
-        deadline = time.monotonic() + 3
-        while True:
-            image = harness.screenshots.grab(int(self.window))
-            if image is not None:
-                return image
-            if time.monotonic() > deadline:
-                self.test.fail("the game's window could not be read for 3 s")
-            time.sleep(0.01)
-
 
 class MinimisedTest(harness.FirstGame, unittest.TestCase):
 
