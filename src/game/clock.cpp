@@ -22,6 +22,9 @@ constexpr double alert_threshold = 500.0;   // alert while fewer ticks of time a
 
 void run_clock()
 {
+    // The relaxed game has no clock: nothing drains and nothing turns.
+    if (game_type == TYPE_RELAXED)
+        return;
     clock_spin = static_cast<float>(clock_spin - 5.0 * drain_rate);
     clock_time -= drain_rate;
     if (clock_time < 0.0f) {
@@ -36,7 +39,7 @@ void run_clock()
 
 void low_time_alert()
 {
-    if (game_mode != MODE_PLAY || !(static_cast<double>(drain_rate) * alert_threshold > clock_time))
+    if (game_mode != MODE_PLAY || game_type == TYPE_RELAXED || !(static_cast<double>(drain_rate) * alert_threshold > clock_time))
         return;
     // The countdown starts at 0, so the first tick of shortage alerts at once; while there
     // is no shortage it keeps its value.

@@ -12,6 +12,7 @@ enum MomentKind : int {
     MOMENT_LEVEL = 3,        // "Level N": the level rose to N
     MOMENT_HIGH_SCORE = 4,   // "New high score: Nth": the result entered the table at rank N
     MOMENT_TIMES_UP = 5,     // "Time's up": the clock ran out
+    MOMENT_OUT_OF_MOVES = 6, // "No more moves": a relaxed game ended on a board without a move
 };
 
 constexpr int moment_ticks = 100;          // a moment lasts two seconds

@@ -3,6 +3,7 @@
 #include "game/board.h"
 #include "game/clock.h"
 #include "game/moments.h"
+#include "game/turn.h"
 
 namespace quarzil {
 
@@ -37,7 +38,9 @@ void score_run(int combo, int extra, float cx, float cy)
     }
 
     score += points;
-    clock_time = static_cast<float>(clock_time + 50.0 * points);
+    // Time is bought in the timed game only: the relaxed game's clock stands still.
+    if (game_type == TYPE_TIMED)
+        clock_time = static_cast<float>(clock_time + 50.0 * points);
 
     // The level follows the run sizes only; at most one level per run.
     level_progress += extra;

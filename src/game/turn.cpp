@@ -21,6 +21,7 @@ int swap_tail = 0;                    // next slot to read, 0..3
 int drop_sound_pending = 0;           // SND_DROP still due at the first landing of this fall
 GameMode game_mode = MODE_OVER;       // the program opens on the high-score screen
 GameType game_type = TYPE_TIMED;      // the designed game, against the clock
+bool swapped_this_game = false;       // the player has swapped since the game began
 TurnState turn_state = TURN_SETTLE;
 
 namespace {
@@ -103,6 +104,12 @@ TurnState settle_step()
         return TURN_VANISH;
     if (count_moves() > 0)
         return TURN_IDLE;
+    // A relaxed game has no clock to end it: once the player has swapped, a board without a
+    // move is its end. A board dealt without one is replaced, as in the timed game.
+    if (game_type == TYPE_RELAXED && game_mode == MODE_PLAY && swapped_this_game) {
+        end_relaxed_game(true);
+        return TURN_IDLE;
+    }
     doom_all();
     return TURN_VANISH;
 }
@@ -179,6 +186,8 @@ bool start_swap()
         return false;
     play_sound(SND_SWAP);
     clear_hint();
+    if (game_mode == MODE_PLAY)
+        swapped_this_game = true;
 
     const SwapRequest request = swap_queue[swap_tail];
     swap_first = request.row * board_size + request.col;
@@ -234,7 +243,18 @@ void new_game()
     for (Popup& popup : popups)
         popup.alpha = 0.0f;
     turn_state = TURN_SETTLE;
+    swapped_this_game = false;
     clear_hint();
+}
+
+void end_relaxed_game(bool out_of_moves)
+{
+    if (game_mode != MODE_PLAY || game_type != TYPE_RELAXED)
+        return;
+    if (out_of_moves)
+        show_moment(MOMENT_OUT_OF_MOVES, 0);
+    end_game();
+    play_sound(SND_GAMEOVER);
 }
 
 void deal_first_board()

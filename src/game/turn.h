@@ -56,6 +56,7 @@ extern int swap_tail;            // next slot to read
 extern int drop_sound_pending;   // request SND_DROP at the first landing of this fall
 extern GameMode game_mode;
 extern GameType game_type;      // the type of the game being played, or of the next one
+extern bool swapped_this_game;  // the player has swapped since the game began
 extern TurnState turn_state;
 
 // One 20 ms step: the low-time alert, label fading, gem spin, then one step of the turn
@@ -71,6 +72,10 @@ bool start_swap();
 void undo_swap(Cell& a, Cell& b);
 // Deals a fresh board and resets the game state for a new game in MODE_PLAY.
 void new_game();
+// Ends a relaxed game being played at once, as the clock's end ends a timed one: "No more moves"
+// shown for a board without a move (out_of_moves; nothing when the player ends it), the table
+// and name entry where the score makes it, the game-over sound. Nothing otherwise.
+void end_relaxed_game(bool out_of_moves);
 // The program's first board: a new game's board, dealt behind the high-score table (MODE_OVER),
 // where the program opens.
 void deal_first_board();

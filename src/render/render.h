@@ -5,5 +5,6 @@
 #include "render/font.h"
 #include "render/gems.h"
 #include "render/scene.h"
+#include "render/screens.h"
 #include "render/view.h"
 #include "render/words.h"

@@ -1,6 +1,7 @@
 // screens.cpp -- the words and numbers of each screen, and the dark panel the table stands on
 #include "render/screens.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -26,7 +27,7 @@ namespace {
 constexpr float text_grey[4] = {0.75f, 0.75f, 0.75f, 1.0f};
 constexpr float panel_black[4] = {0.0f, 0.0f, 0.0f, 0.5f};   // translucent game-over panel
 
-constexpr double panel_z = 8.0;   // the plane of the score panel, the table and its panel
+constexpr double panel_z = panel_plane_z;   // the plane of the score panel, the table and its panel
 
 // The score panel: three rows of a label and its number, from the top.
 constexpr float score_panel_top = 5.0f;        // y of the first row ("Score")
@@ -36,6 +37,11 @@ constexpr float score_labels_left = -8.0f;     // the labels start here
 constexpr float chain_label_x = 2.15f;         // the chain's "+n": centred this far right of the
                                                // "Moves" label, one row below it
 constexpr float game_over_drop = 3.675f;       // "Game Over" stands this far below "Moves"
+// The game type whose table is shown, after a game: between "Moves" and "Game Over", where
+// "Best n" stands during a game.
+constexpr float type_name_y = 1.0f;
+constexpr float type_name_scale = 0.8f;
+constexpr float type_name_margin = 0.3f;       // a click this near the name still counts
 
 // The dark translucent panel over the board while no game is played: its edges.
 constexpr float game_over_left = -3.5f;
@@ -136,18 +142,38 @@ void draw_dark_quad(const float black[4], float left, float top, float right, fl
     glBlendFunc(GL_ONE, GL_ONE);
 }
 
+// Writes text as write_text does, also when it is longer than write_text takes at once: then in
+// pieces from its left end, each where the last one ended.
+void write_whole(int align, const char* text, float width)
+{
+    const size_t length = std::strlen(text);
+    if (length < static_cast<size_t>(text_bytes)) {
+        write_text(align, "%s", text);
+        return;
+    }
+    glPushMatrix();
+    glTranslatef(align == ALIGN_LEFT ? 0.0f : align == ALIGN_CENTRE ? -width / 2 : -width, 0.0f, 0.0f);
+    char piece[text_bytes];
+    for (size_t at = 0; at < length; at += sizeof piece - 1) {
+        std::snprintf(piece, sizeof piece, "%s", text + at);
+        write_text(ALIGN_LEFT, "%s", piece);
+        glTranslatef(text_width(piece), 0.0f, 0.0f);
+    }
+    glPopMatrix();
+}
+
 // Writes the words at the current origin as write_text does, narrowed when they are wider than
 // room: a longer phrase keeps its place and stays clear of what follows it.
 void write_fitted(int align, float room, const char* text)
 {
     const float width = text_width(text);
     if (width <= room) {
-        write_text(align, "%s", text);
+        write_whole(align, text, width);
         return;
     }
     glPushMatrix();
     glScalef(room / width, 1.0f, 1.0f);
-    write_text(align, "%s", text);
+    write_whole(align, text, width);
     glPopMatrix();
 }
 
@@ -165,6 +191,9 @@ struct Phrase {
     va_end(arguments);
     return made;
 }
+
+// The name of the game type chosen.
+const char* type_name() { return words(game_type == TYPE_RELAXED ? WORD_TYPE_RELAXED : WORD_TYPE_TIMED); }
 
 void draw_game_over_panel()
 {
@@ -270,6 +299,7 @@ bool moment_words(char (&text)[words_capacity], const Moment& shown)
         std::snprintf(text, sizeof text, words(WORD_MOMENT_CHAIN), shown.value);
         return true;
     case MOMENT_NO_MOVES:
+    case MOMENT_OUT_OF_MOVES:
         std::snprintf(text, sizeof text, "%s", words(WORD_MOMENT_NO_MOVES));
         return true;
     case MOMENT_LEVEL:
@@ -335,8 +365,21 @@ void draw_score_panel(Phase phase)
     } else {
         glTranslatef(0.0f, -game_over_drop, 0.0f);
         write_fitted(ALIGN_LEFT, game_over_room, words(WORD_GAME_OVER));
+        glPopMatrix();
+        glPushMatrix();
+        glTranslatef(score_labels_left, type_name_y, panel_z);
+        glScalef(type_name_scale, type_name_scale, 1.0f);
+        set_text_colour(text_grey);
+        write_fitted(ALIGN_LEFT, game_over_room / type_name_scale, type_name());
     }
     glPopMatrix();
+}
+
+bool on_type_name(float x, float y)
+{
+    const float width = std::min(text_width(type_name()), game_over_room / type_name_scale) * type_name_scale;
+    return x >= score_labels_left - type_name_margin && x <= score_labels_left + width + type_name_margin &&
+           y >= type_name_y - type_name_margin && y <= type_name_y + type_name_scale + type_name_margin;
 }
 
 void draw_paused_screen()

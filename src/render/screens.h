@@ -37,6 +37,9 @@ void draw_sound_mark();
 // After a game: the board darkened under a panel that carries the high-score table, and below
 // it the keys' help line the frame was told, or the prompt for a name while one is typed.
 void draw_table_screen(Phase phase);
+// Whether a point of the panel's plane (world units) lies on the game type's name on the table
+// screen, which a click there switches.
+bool on_type_name(float x, float y);
 // "Best n", small, below the score panel's rows while a game goes on: the table's best score,
 // once the table holds a row.
 void draw_best_score(Phase phase);

@@ -36,6 +36,24 @@ ViewRectangle view_rectangle(int width, int height)
     return {0, (height - view_height) / 2, width, view_height};
 }
 
+bool panel_point(float& panel_x, float& panel_y, int x, int y)
+{
+    const ViewRectangle view = view_rectangle(window_width < 1 ? 1 : window_width, window_height < 1 ? 1 : window_height);
+    // The pixel's centre, in OpenGL's window coordinates (y up), then in the view's -1..1.
+    const double window_y = window_height - y - 0.5;
+    const double ndc_x = 2.0 * (x + 0.5 - view.x) / view.width - 1.0;
+    const double ndc_y = 2.0 * (window_y - view.y) / view.height - 1.0;
+    if (ndc_x < -1.0 || ndc_x > 1.0 || ndc_y < -1.0 || ndc_y > 1.0)
+        return false;
+    // The frustum spans -ratio..ratio and -1..1 at the near plane; the panel lies
+    // camera_distance - z from the eye, and the camera only moves the scene away from it.
+    const double ratio = static_cast<double>(view.width) / view.height;
+    const double depth = (camera_distance - panel_plane_z) / near_plane;
+    panel_x = static_cast<float>(ndc_x * ratio * depth);
+    panel_y = static_cast<float>(ndc_y * depth);
+    return true;
+}
+
 void set_view(int width, int height)
 {
     // A zero size would make the frustum degenerate; a one-pixel window is drawn instead.

@@ -21,4 +21,11 @@ ViewRectangle view_rectangle(int width, int height);
 // taken as 1.
 void set_view(int width, int height);
 
+// The plane of the score panel and the table, z = 8: the text lies on it.
+constexpr float panel_plane_z = 8.0f;
+
+// Where the window's pixel (x, y) (from the top left, as SDL gives it) lies on the panel's plane,
+// in world units, for the window's size as last set; false for a pixel outside the view.
+bool panel_point(float& panel_x, float& panel_y, int x, int y);
+
 }  // namespace quarzil

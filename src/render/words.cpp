@@ -40,6 +40,11 @@ constexpr WordRow word_table[word_count] = {
     {WORD_PAD_SWAP, "A and a direction: swap", ""},
     {WORD_PAD_PUT_DOWN, "B: put down", ""},
     {WORD_PAD_PAUSE, "Start: pause", ""},
+    {WORD_HELP_GAME_TYPE, "Left, Right: timed or relaxed", ""},
+    {WORD_HELP_END_GAME, "E: end a game", ""},
+    {WORD_PAD_END_GAME, "Back: end a game", ""},
+    {WORD_TYPE_TIMED, "Timed", ""},
+    {WORD_TYPE_RELAXED, "Relaxed", ""},
 };
 
 // The table's rows stand in the order of their ids, so that an id finds its row at once.

@@ -49,6 +49,12 @@ enum WordId : int {
     WORD_PAD_SWAP,
     WORD_PAD_PUT_DOWN,
     WORD_PAD_PAUSE,
+    WORD_HELP_GAME_TYPE,
+    WORD_HELP_END_GAME,
+    WORD_PAD_END_GAME,
+    // The game types, as the table screen names the one whose table it shows.
+    WORD_TYPE_TIMED,
+    WORD_TYPE_RELAXED,
     word_count,
 };
 

@@ -97,7 +97,10 @@ bool window_away(int gain, int state)
 
 int on_board_clamped(int value) { return value < 0 ? 0 : value >= board_size ? board_size - 1 : value; }
 
-bool works_now(const KeyRow& row) { return (row.phases & phase_now()) != 0; }
+bool works_now(const KeyRow& row)
+{
+    return (row.phases & phase_now()) != 0 && (!row.relaxed_only || game_type == TYPE_RELAXED);
+}
 
 // A click on (col, row), in a game being played and not paused: with no gem taken it takes up
 // the gem there; with one taken, a click on one of its four neighbours swaps the two, as a drag
@@ -220,6 +223,12 @@ void mouse_up()
     drag_armed = 0;
     if (!click)
         return;
+    // On the table screen a click on the game type's name shows the other type's table.
+    float x, y;
+    if (phase_now() == PHASE_OVER && panel_point(x, y, drag_start_x, drag_start_y) && on_type_name(x, y)) {
+        show_game_type(game_type == TYPE_TIMED ? TYPE_RELAXED : TYPE_TIMED);
+        return;
+    }
     int col, row;
     pick_square(col, row, drag_start_x, drag_start_y);
     click_square(col, row);
@@ -353,9 +362,12 @@ void handle_events()
             break;
         case SDL_MOUSEBUTTONUP:
             // A turn of the wheel ends a drag as any release does, but it is no click.
-            if (wheel_button(event.button.button))
+            if (wheel_button(event.button.button)) {
                 drag_armed = 0;
-            else
+                // On the table screen the wheel scrolls the table, a row a turn.
+                if (phase_now() == PHASE_OVER)
+                    scroll_table(event.button.button == SDL_BUTTON_WHEELUP ? -1 : 1);
+            } else
                 mouse_up();
             break;
         case SDL_JOYBUTTONDOWN:

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "SDL.h"
+#include "game/high_scores.h"
 #include "game/hints.h"
 #include "game/turn.h"
 #include "shell/shell.h"
@@ -43,6 +44,18 @@ void switch_pause(int)
 }
 
 void hint(int) { show_hint(); }
+
+// The table screen: Left shows the timed game's table, Right the relaxed game's, each the type of
+// the next game; Up and Down, Page Up and Page Down scroll the table shown.
+void show_timed(int) { show_game_type(TYPE_TIMED); }
+void show_relaxed(int) { show_game_type(TYPE_RELAXED); }
+template <int rows>
+void scroll(int)
+{
+    scroll_table(rows);
+}
+
+void end_relaxed(int) { end_relaxed_game(false); }
 
 template <int dcol, int drow>
 void arrow(int)
@@ -86,6 +99,14 @@ constexpr KeyRow key_table[] = {
     {SDLK_SPACE, "space", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 15, {WORD_NONE, WORD_PAD_SWAP, WORD_NONE}},
     {SDLK_RETURN, "Enter", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 20, {WORD_HELP_SWAP, WORD_PAD_PUT_DOWN, WORD_HELP_SWAP}},
     {SDLK_KP_ENTER, "Enter", PHASE_PLAY, ACT_EACH_PRESS, take_gem, 0, {}},
+    {SDLK_e, "e", PHASE_PLAY, ACT_ONCE, end_relaxed, 35, {WORD_HELP_END_GAME, WORD_PAD_END_GAME, WORD_HELP_END_GAME}, true},
+    // The table screen's keys, before space below may start a game of the type chosen.
+    {SDLK_LEFT, "Left", PHASE_OVER, ACT_ONCE, show_timed, 12, {WORD_HELP_GAME_TYPE, WORD_HELP_GAME_TYPE, WORD_HELP_GAME_TYPE}},
+    {SDLK_RIGHT, "Right", PHASE_OVER, ACT_ONCE, show_relaxed, 0, {}},
+    {SDLK_UP, "Up", PHASE_OVER, ACT_EACH_PRESS, scroll<-1>, 0, {}},
+    {SDLK_DOWN, "Down", PHASE_OVER, ACT_EACH_PRESS, scroll<1>, 0, {}},
+    {SDLK_PAGEUP, "PageUp", PHASE_OVER, ACT_EACH_PRESS, scroll<-table_shown>, 0, {}},
+    {SDLK_PAGEDOWN, "PageDown", PHASE_OVER, ACT_EACH_PRESS, scroll<table_shown>, 0, {}},
     {SDLK_SPACE, "space", PHASE_OVER, ACT_ONCE, start_game, 10, {WORD_HELP_NEW_GAME, WORD_PAD_NEW_GAME, WORD_HELP_NEW_GAME}},
     {SDLK_ESCAPE, "Escape", PHASE_ANY, ACT_IN_DRAIN, quit, 70, {WORD_HELP_QUIT, WORD_HELP_QUIT, WORD_NONE}},
 };
@@ -117,10 +138,11 @@ constexpr bool help_places_well_formed()
 }
 static_assert(help_places_well_formed(), "each help place must be held by one row, and each row with a place has words");
 
-char help_lines[help_platforms][help_line_capacity];
+constexpr int game_types = 2;
+char help_lines[help_platforms][game_types][help_line_capacity];
 
-// Writes the platform's line: each row's words in the order of their places.
-void make_help_line(char (&line)[help_line_capacity], HelpPlatform platform)
+// Writes the platform's line for a game type: each row's words in the order of their places.
+void make_help_line(char (&line)[help_line_capacity], HelpPlatform platform, GameType type)
 {
     line[0] = '\0';
     int last = 0;
@@ -128,6 +150,7 @@ void make_help_line(char (&line)[help_line_capacity], HelpPlatform platform)
         const KeyRow* next = nullptr;
         for (const KeyRow& row : key_table)
             if (row.help_place > last && row.help_words[platform] != WORD_NONE &&
+                (!row.relaxed_only || type == TYPE_RELAXED) &&
                 (next == nullptr || row.help_place < next->help_place))
                 next = &row;
         if (next == nullptr)
@@ -148,15 +171,15 @@ constexpr HelpPlatform keyboard_platform = HELP_DESKTOP;
 
 }  // namespace
 
-const char* help_line_for(HelpPlatform platform)
+const char* help_line_for(HelpPlatform platform, GameType type)
 {
-    char (&line)[help_line_capacity] = help_lines[platform];
+    char (&line)[help_line_capacity] = help_lines[platform][type];
     if (line[0] == '\0')
-        make_help_line(line, platform);
+        make_help_line(line, platform, type);
     return line;
 }
 
-const char* help_line() { return help_line_for(pad_present() ? HELP_PAD : keyboard_platform); }
+const char* help_line() { return help_line_for(pad_present() ? HELP_PAD : keyboard_platform, game_type); }
 
 void pointer_moved() { keyboard_cursor = false; }
 

@@ -37,6 +37,8 @@ struct KeyRow {
     void (*act)(int symbol);     // what it does; given the row's symbol
     int help_place;              // where it stands on the help lines, in ascending order; 0: on none
     WordId help_words[help_platforms];   // what each platform's line says of it; WORD_NONE: nothing
+    bool relaxed_only = false;   // it does something in the relaxed game alone, and the help
+                                 // lines name it only while that game is chosen
 };
 
 // Every key, in the order of the key pass: each row sees the effects of the rows above it.
@@ -55,9 +57,10 @@ Phase phase_now();
 
 // A platform's help line, shown below the high-score table while no game is played: the key
 // table's words for that platform in the order of their places, joined by two spaces.
-const char* help_line_for(HelpPlatform platform);
+const char* help_line_for(HelpPlatform platform, GameType type = TYPE_TIMED);
 // The help line of the keys this program reads: the pad's while a gamepad is present, else the
-// keyboard's of this platform (the desktop's, or the web page's in the browser).
+// keyboard's of this platform (the desktop's, or the web page's in the browser), for the game type
+// chosen.
 const char* help_line();
 
 // Whether a gamepad is open (input.cpp).

@@ -211,11 +211,10 @@ int main()
     }
 
     close_sound();
-    save_scores();
+    save_all_scores();
     // Only what changed is written: a player who changed nothing gets no file.
-    // The game type read is kept as it was: nothing changes it yet.
     const Settings chosen = {full_screen ? windowed_width : window_width, full_screen ? windowed_height : window_height,
-                          full_screen, sound_off.load(), settings.relaxed_game};
+                          full_screen, sound_off.load(), game_type == TYPE_RELAXED};
     if (chosen != settings)
         save_settings(chosen);
     SDL_Quit();

@@ -9,13 +9,13 @@ namespace quarzil {
 namespace {
 
 struct LayoutButtons {
-    int south, east, start;
+    int south, east, start, back;
     int dpad_up, dpad_down, dpad_left, dpad_right;   // -1: the d-pad is a hat
 };
 
 constexpr LayoutButtons layout_buttons[] = {
-    {0, 1, 7, -1, -1, -1, -1},     // PAD_LAYOUT_JOYSTICK
-    {0, 1, 6, 11, 12, 13, 14},     // PAD_LAYOUT_CONTROLLER: SDL_GameControllerButton order
+    {0, 1, 7, 6, -1, -1, -1, -1},     // PAD_LAYOUT_JOYSTICK: Linux's order, select before start
+    {0, 1, 6, 4, 11, 12, 13, 14},     // PAD_LAYOUT_CONTROLLER: SDL_GameControllerButton order
 };
 
 int magnitude(int value) { return value < 0 ? -value : value; }
@@ -89,6 +89,8 @@ int pad_event(PadAction actions[], PadState& pad, const PadEvent& event, unsigne
             return set_button(actions, pad.east, event.value, PAD_EAST);
         if (event.index == buttons.start)
             return set_button(actions, pad.start, event.value, PAD_START);
+        if (event.index == buttons.back)
+            return set_button(actions, pad.back, event.value, PAD_BACK);
         if (event.index == buttons.dpad_up)
             set_dpad_bit(pad.dpad, SDL_HAT_UP, event.value);
         else if (event.index == buttons.dpad_down)
@@ -150,6 +152,7 @@ int pad_key(PadAction action, Phase phase, bool gem_is_taken)
     case PAD_SOUTH: return SDLK_SPACE;
     case PAD_START: return phase == PHASE_OVER ? SDLK_SPACE : SDLK_p;
     case PAD_EAST: return gem_is_taken && phase == PHASE_PLAY ? SDLK_RETURN : 0;
+    case PAD_BACK: return phase == PHASE_PLAY ? SDLK_e : 0;
     case PAD_NONE: break;
     }
     return 0;

@@ -38,6 +38,7 @@ enum PadAction {
     PAD_SOUTH,   // A on most pads
     PAD_EAST,    // B
     PAD_START,
+    PAD_BACK,    // Back, or Select
 };
 
 constexpr int pad_slots = 4;                     // pads used at once
@@ -51,7 +52,7 @@ constexpr int pad_actions_most = 1;              // actions one event or one rep
 // rest.
 struct PadState {
     PadLayout layout;
-    bool south, east, start;   // buttons held
+    bool south, east, start, back;   // buttons held
     int dpad;                  // SDL_HAT_* bits of the d-pad, from its hat or its four buttons
     int stick_x, stick_y;      // the left stick
     PadAction dpad_direction;  // the direction the d-pad holds, PAD_NONE for none
@@ -76,8 +77,8 @@ int pad_repeat(PadAction actions[], PadState& pad, unsigned now);
 // The key whose key-table rows do the action where the game now is (phase), or 0:
 // a direction is its arrow; south is space (takes up and puts down a gem in play, starts a game
 // on the table screen); start is "p" in a game and space on the table screen; east is Enter,
-// which puts down the gem taken, and nothing while none is taken. During name entry the pad does
-// nothing: the name is typed.
+// which puts down the gem taken, and nothing while none is taken; back is "e", which ends a
+// relaxed game. During name entry the pad does nothing: the name is typed.
 int pad_key(PadAction action, Phase phase, bool gem_is_taken);
 
 }  // namespace quarzil

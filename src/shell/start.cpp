@@ -34,6 +34,8 @@ Settings start_window(const WindowStart& platform)
     const Settings kept = load_settings(desktop_width > 0 ? desktop_width : largest_window_side,
                                         desktop_height > 0 ? desktop_height : largest_window_side);
     set_sound_off(kept.sound_off);
+    // The game type last chosen: its table is shown, and the next game is of its type.
+    show_game_type(kept.relaxed_game ? TYPE_RELAXED : TYPE_TIMED);
     const bool sized = platform.width > 0 && platform.height > 0;
     window_width = sized ? platform.width : kept.window_width;
     window_height = sized ? platform.height : kept.window_height;

@@ -31,9 +31,9 @@ struct WindowStart {
 };
 
 // The window's part, after start_rules: SDL's video started, the settings the player kept read
-// (a window at most the screen's size, where note_desktop_size found one) and the sound turned
-// off where they say so, the window opened with its scene at its size (window_width ×
-// window_height), and the game unpaused, in that order with the platform's hooks between.
+// (a window at most the screen's size, where note_desktop_size found one), the sound turned off
+// and the game type chosen (its table shown) where they say so, the window opened with its scene
+// at its size (window_width × window_height), and the game unpaused, in that order with the platform's hooks between.
 // Returns the settings read, to be compared with what the player leaves.
 Settings start_window(const WindowStart& platform);
 

@@ -124,6 +124,21 @@ void report_save_failure(const char* what, const char* path, const FileFailure& 
         std::fprintf(stderr, "Couldn't save %s to %s: %s: %s\n", what, path, failure.what, std::strerror(failure.error));
 }
 
+bool make_folders(char (&folder)[PATH_MAX])
+{
+    for (char* slash = std::strchr(folder + 1, '/');; slash = std::strchr(slash + 1, '/')) {
+        if (slash)
+            *slash = '\0';
+        const bool made = mkdir(folder, 0700) == 0 || errno == EEXIST;
+        if (slash)
+            *slash = '/';
+        if (!made)
+            return false;
+        if (!slash)
+            return true;
+    }
+}
+
 void folder_of(char (&folder)[PATH_MAX], const char* file)
 {
     const char* const slash = std::strrchr(file, '/');

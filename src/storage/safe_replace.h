@@ -54,6 +54,9 @@ void report_save_failure(const char* what, const char* path, const FileFailure& 
 // The folder a file lies in: everything before its last "/", "/" for a file in the root, and
 // "." for a bare name.
 void folder_of(char (&folder)[PATH_MAX], const char* file);
+// Makes folder and those above it that are missing, each 0700 as a user's configuration and data
+// folders are; returns false with errno set when one cannot be made.
+bool make_folders(char (&folder)[PATH_MAX]);
 
 // The file that replacing path replaces: path itself, or the file a symbolic link at path
 // resolves to, so that the link stays a link. exists tells whether there is one yet. Fails, with

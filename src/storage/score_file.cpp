@@ -16,9 +16,8 @@ namespace quarzil {
 
 namespace {
 
-// The rows as this run last read the file or wrote it: a save that finds anything else knows
-// that someone else changed the file meanwhile. Written by load_score_file and save_score_file.
-ScoreEntry file_rows[table_rows];
+// The memory of the calls that name none.
+ScoreFileMemory shared_memory;
 
 // One save: what it was given, and what it found and chose under the lock.
 struct ScoreSave {
@@ -26,6 +25,7 @@ struct ScoreSave {
     const bool (&earned)[table_rows];
     int (&moved_to)[table_rows];
     TablePlace place;
+    const ScoreEntry (&file_rows)[table_rows];   // the file as this run last read or wrote it
     SaveOutcome outcome;
     ScoreEntry on_disk[table_rows];   // the file's rows as they are under the lock
     ScoreEntry merged[table_rows];    // with ours, when someone else had changed them
@@ -56,7 +56,7 @@ bool choose_rows(void* context, const LockedFile& file, ReplacementBytes& replac
     }
 
     const ScoreEntry (*rows)[table_rows] = &save.table;
-    if (!same_rows(save.on_disk, file_rows)) {
+    if (!same_rows(save.on_disk, save.file_rows)) {
         merge_tables(save.merged, save.moved_to, save.on_disk, save.table, save.earned, save.place);
         // Writing the merged rows would change nothing; a quit that has earned nothing must not
         // take from the file the rows that others wrote.
@@ -81,19 +81,30 @@ void keep_places(int (&moved_to)[table_rows])
 
 void load_score_file(const char* path, ScoreEntry (&table)[table_rows])
 {
+    load_score_file(path, table, shared_memory);
+}
+
+void load_score_file(const char* path, ScoreEntry (&table)[table_rows], ScoreFileMemory& memory)
+{
     std::memset(table, 0, sizeof table);
     if (path[0] != '\0') {
         const FileBytes file = read_regular_file(path, score_read_limit);
         if (file.error == 0) read_score_rows(table, file.bytes.get(), file.size);
     }
-    std::memcpy(file_rows, table, sizeof file_rows);
+    std::memcpy(memory.rows, table, sizeof memory.rows);
 }
 
 SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], const bool (&earned)[table_rows],
                             int (&moved_to)[table_rows], TablePlace place)
 {
+    return save_score_file(path, table, earned, moved_to, place, shared_memory);
+}
+
+SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], const bool (&earned)[table_rows],
+                            int (&moved_to)[table_rows], TablePlace place, ScoreFileMemory& memory)
+{
     keep_places(moved_to);
-    ScoreSave save{table, earned, moved_to, place, SAVE_WRITTEN, {}, {}, {}};
+    ScoreSave save{table, earned, moved_to, place, memory.rows, SAVE_WRITTEN, {}, {}, {}};
     FileFailure failure{"", 0};
     const Replacement replaced = locked_replace(path, "the high scores", choose_rows, &save, failure);
     if (replaced == REPLACE_FAILED) {
@@ -102,7 +113,7 @@ SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], c
     }
     if (replaced == REPLACE_KEPT) {
         std::memcpy(table, save.merged, sizeof save.merged);
-        std::memcpy(file_rows, save.on_disk, sizeof file_rows);
+        std::memcpy(memory.rows, save.on_disk, sizeof memory.rows);
         return SAVE_UNCHANGED;
     }
     if (replaced == REPLACE_UNFLUSHED)
@@ -111,7 +122,7 @@ SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], c
     // From the rename on, the file holds the new rows: they are what this run last wrote, even
     // when the folder could not be flushed, so that the next save does not add them twice.
     if (save.outcome == SAVE_MERGED) std::memcpy(table, save.merged, sizeof save.merged);
-    std::memcpy(file_rows, table, sizeof file_rows);
+    std::memcpy(memory.rows, table, sizeof memory.rows);
     return save.outcome;
 }
 

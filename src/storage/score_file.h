@@ -6,10 +6,18 @@
 
 namespace quarzil {
 
+// The rows of a score file as this run last read it or wrote it: a save that finds anything else
+// knows that someone else changed the file meanwhile. One a file; the calls without one share a
+// memory of their own (the timed game's file).
+struct ScoreFileMemory {
+    ScoreEntry rows[table_rows];
+};
+
 // Reads the score file at path into table; a path that is empty, missing, unreadable or not a
 // regular file gives the free table, without a message. What was read is remembered as the file's
 // state for the next save.
 void load_score_file(const char* path, ScoreEntry (&table)[table_rows]);
+void load_score_file(const char* path, ScoreEntry (&table)[table_rows], ScoreFileMemory& memory);
 
 enum SaveOutcome : int {
     SAVE_WRITTEN = 0,     // the file held what this run last read or wrote: table written row for row
@@ -30,5 +38,7 @@ enum SaveOutcome : int {
 // merge_tables fills it (identity unless merged).
 SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], const bool (&earned)[table_rows],
                             int (&moved_to)[table_rows], TablePlace place);
+SaveOutcome save_score_file(const char* path, ScoreEntry (&table)[table_rows], const bool (&earned)[table_rows],
+                            int (&moved_to)[table_rows], TablePlace place, ScoreFileMemory& memory);
 
 }  // namespace quarzil

@@ -85,23 +85,6 @@ bool choose_text(void* context, const LockedFile& file, ReplacementBytes& replac
     return true;
 }
 
-// Makes folder and those above it that are missing, each 0700 as the configuration folders
-// of a user are; returns false with errno set when one cannot be made.
-bool make_folders(char (&folder)[PATH_MAX])
-{
-    for (char* slash = std::strchr(folder + 1, '/');; slash = std::strchr(slash + 1, '/')) {
-        if (slash)
-            *slash = '\0';
-        const bool made = mkdir(folder, 0700) == 0 || errno == EEXIST;
-        if (slash)
-            *slash = '/';
-        if (!made)
-            return false;
-        if (!slash)
-            return true;
-    }
-}
-
 }  // namespace
 
 Settings parse_settings(const char* text, long length, int widest, int tallest)

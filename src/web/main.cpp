@@ -70,7 +70,7 @@ Settings kept_settings = default_settings;
 void keep_settings()
 {
     const Settings now = {default_settings.window_width, default_settings.window_height, false, sound_off.load(),
-                          kept_settings.relaxed_game};
+                          game_type == TYPE_RELAXED};
     if (now == kept_settings)
         return;
     kept_settings = now;

@@ -126,7 +126,7 @@ TEST(KeyTable, TheManualPageNamesEveryKey)
         {"the page", page, {}},
         {"without m", replaced(page, ".TP\n.B m\n", ".TP\n.B M\n"), {"m"}},
         {"F2 to F5", replaced(page, ".B F2 \\fRto\\fP F6", ".B F2 \\fRto\\fP F5"), {"F6"}},
-        {"an arrow short", replaced(page, ".B \\(<- \\(-> \\(ua \\(da", ".B \\(<- \\(-> \\(ua"), {"Down"}},
+        {"a key of a list short", replaced(page, "\", \" PageUp \", \" PageDown", "\", \" PageUp"), {"PageDown"}},
         {"Escape in the text alone", replaced(page, ".TP\n.B Escape\n", ".PP\nEscape\n"), {"Escape"}},
     };
     for (const Case& c : cases) {
@@ -143,16 +143,23 @@ TEST(KeyTable, EachPlatformsHelpLineListsItsKeysInPlaceOrder)
 {
     struct Case {
         HelpPlatform platform;
+        GameType type;
         const char* line;
     };
     const Case cases[] = {
-        {HELP_DESKTOP, "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  M: sound  "
-                       "F11: full screen  Esc: quit"},
-        {HELP_PAD, "A or Start: new game  A and a direction: swap  B: put down  Start: pause  M: sound  Esc: quit"},
-        {HELP_PAGE, "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  M: sound"},
+        {HELP_DESKTOP, TYPE_TIMED, "Space: new game  Left, Right: timed or relaxed  Drag a gem or Enter and an arrow: "
+                                   "swap  H: hint  P: pause  M: sound  F11: full screen  Esc: quit"},
+        {HELP_DESKTOP, TYPE_RELAXED, "Space: new game  Left, Right: timed or relaxed  Drag a gem or Enter and an arrow: "
+                                     "swap  H: hint  E: end a game  P: pause  M: sound  F11: full screen  Esc: quit"},
+        {HELP_PAD, TYPE_TIMED, "A or Start: new game  Left, Right: timed or relaxed  A and a direction: swap  "
+                               "B: put down  Start: pause  M: sound  Esc: quit"},
+        {HELP_PAD, TYPE_RELAXED, "A or Start: new game  Left, Right: timed or relaxed  A and a direction: swap  "
+                                 "B: put down  Back: end a game  Start: pause  M: sound  Esc: quit"},
+        {HELP_PAGE, TYPE_TIMED, "Space: new game  Left, Right: timed or relaxed  Drag a gem or Enter and an arrow: "
+                                "swap  H: hint  P: pause  M: sound"},
     };
     for (const Case& c : cases)
-        EXPECT_STREQ(help_line_for(c.platform), c.line) << "platform " << c.platform;
+        EXPECT_STREQ(help_line_for(c.platform, c.type), c.line) << "platform " << c.platform << ", type " << c.type;
 }
 
 TEST(KeyTable, TheLineShownIsThePadsWhileOneIsThereElseTheDesktops)

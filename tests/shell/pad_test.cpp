@@ -16,7 +16,7 @@ namespace {
 
 const char* action_name(PadAction action)
 {
-    constexpr const char* names[] = {"none", "left", "right", "up", "down", "south", "east", "start"};
+    constexpr const char* names[] = {"none", "left", "right", "up", "down", "south", "east", "start", "back"};
     return names[action];
 }
 
@@ -67,9 +67,9 @@ TEST(PadRules, EventsMakeTheirActions)
         {"a button pressed, held and let go makes one action", PAD_LAYOUT_JOYSTICK,
          {{PAD_BUTTON, 0, 1, 0}, {PAD_BUTTON, 0, 1, 5}, {PAD_BUTTON, 0, 0, 9}, {PAD_BUTTON, 0, 1, 20}},
          {PAD_SOUTH, PAD_SOUTH}},
-        {"east and start as a joystick numbers them", PAD_LAYOUT_JOYSTICK,
+        {"east, start and back as a joystick numbers them", PAD_LAYOUT_JOYSTICK,
          {{PAD_BUTTON, 1, 1, 0}, {PAD_BUTTON, 7, 1, 0}, {PAD_BUTTON, 6, 1, 0}, {PAD_BUTTON, 3, 1, 0}},
-         {PAD_EAST, PAD_START}},
+         {PAD_EAST, PAD_START, PAD_BACK}},
         {"start as the game-controller mapping numbers it", PAD_LAYOUT_CONTROLLER,
          {{PAD_BUTTON, 6, 1, 0}, {PAD_BUTTON, 7, 1, 0}}, {PAD_START}},
         {"the mapping's d-pad buttons", PAD_LAYOUT_CONTROLLER,
@@ -135,6 +135,8 @@ TEST(PadRules, ActionsAreTheKeysOfWhereTheGameIs)
         {PAD_EAST, PHASE_PLAY, false, 0},           {PAD_EAST, PHASE_OVER, false, 0},
         {PAD_SOUTH, PHASE_NAME_ENTRY, false, 0},    {PAD_START, PHASE_NAME_ENTRY, false, 0},
         {PAD_UP, PHASE_NAME_ENTRY, false, 0},
+        {PAD_BACK, PHASE_PLAY, false, SDLK_e},   {PAD_BACK, PHASE_OVER, false, 0},
+        {PAD_LEFT, PHASE_OVER, false, SDLK_LEFT},
     };
     for (const Case& c : cases)
         EXPECT_EQ(pad_key(c.action, c.mode, c.taken), c.key)
