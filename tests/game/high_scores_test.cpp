@@ -638,5 +638,96 @@ TEST_F(HighScores, AFailedSaveKeepsItsRowForTheNextSave)
     EXPECT_EQ(read_file(score_file()), file_text({{"ann", 50, 3}, {"bob", 40, 2}, {"me", 30, 4}}));
 }
 
+TEST_F(HighScores, TheRelaxedTableLivesInTheDataFolder)
+{
+    struct Case {
+        const char* label;
+        const char* data_home;   // XDG_DATA_HOME; nullptr: unset
+        const char* home;        // HOME; nullptr: unset
+        std::string expected;
+    };
+    const std::string long_home(240, 'h');
+    const Case cases[] = {
+        {"the data folder named", "/data", "/home/ann", "/data/quarzil/relaxed-scores"},
+        {"unset: under the home folder", nullptr, "/home/ann", "/home/ann/.local/share/quarzil/relaxed-scores"},
+        {"relative: as unset", "data", "/home/ann", "/home/ann/.local/share/quarzil/relaxed-scores"},
+        {"empty: as unset", "", "/home/ann", "/home/ann/.local/share/quarzil/relaxed-scores"},
+        {"neither", nullptr, nullptr, ""},
+        {"too long", nullptr, long_home.c_str(), ""},
+    };
+    for (const Case& c : cases) {
+        c.data_home ? setenv("XDG_DATA_HOME", c.data_home, 1) : unsetenv("XDG_DATA_HOME");
+        c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
+        char buffer[path_capacity];
+        type_score_path(buffer, TYPE_RELAXED);
+        EXPECT_EQ(std::string(buffer), c.expected) << c.label;
+        score_path(buffer);
+        char timed[path_capacity];
+        type_score_path(timed, TYPE_TIMED);
+        EXPECT_STREQ(timed, buffer) << c.label << ": the timed game's path is the score path";
+    }
+}
+
+TEST_F(HighScores, EachTypeKeepsItsTableAndItsFile)
+{
+    write_file(score_file(), file_text({{"ann", 50, 3}}));
+    fs::create_directories(home + "/.local/share/quarzil");
+    write_file(relaxed_file(), file_text({{"bob", 40, 2}}));
+    load_scores();
+    expect_table({{0, make_entry("ann", 50, 3)}}, "the timed table shown at start");
+
+    table_row = 7;
+    table_top = 30;
+    show_game_type(TYPE_RELAXED);
+    EXPECT_EQ(game_type, TYPE_RELAXED);
+    expect_table({{0, make_entry("bob", 40, 2)}}, "the relaxed table");
+    EXPECT_EQ(table_row, -1) << "nothing highlighted";
+    EXPECT_EQ(table_top, 0) << "the first row shown";
+
+    // A relaxed game enters its table; the name goes to the relaxed file alone.
+    score = 45;
+    level = 5;
+    end_game();
+    ASSERT_EQ(game_mode, MODE_NAME_ENTRY);
+    type_keys({'m', 'e', 13});
+    EXPECT_EQ(read_file(relaxed_file()), file_text({{"me", 45, 5}, {"bob", 40, 2}}));
+    EXPECT_EQ(read_file(score_file()), file_text({{"ann", 50, 3}})) << "the timed file";
+
+    show_game_type(TYPE_TIMED);
+    expect_table({{0, make_entry("ann", 50, 3)}}, "the timed table again");
+    // At the end the table shown is saved as always, and the other only when it gained a row.
+    // (a replaced file is a new file: another inode)
+    const auto inode = [](const std::string& path) {
+        struct stat status {};
+        return stat(path.c_str(), &status) == 0 ? status.st_ino : 0;
+    };
+    const ino_t timed_before = inode(score_file());
+    const ino_t relaxed_before = inode(relaxed_file());
+    save_all_scores();
+    EXPECT_NE(inode(score_file()), timed_before) << "the timed table, shown, was not saved at the end";
+    EXPECT_EQ(read_file(score_file()), file_text({{"ann", 50, 3}}));
+    EXPECT_EQ(inode(relaxed_file()), relaxed_before) << "the relaxed file, unchanged, was written again";
+}
+
+TEST_F(HighScores, ARelaxedRowThatCannotBeSavedSaysSoAndWaitsForTheNextSave)
+{
+    // A file where the data folder should be: the folders cannot be made.
+    write_file(home + "/data", "");
+    setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+    load_scores();
+    show_game_type(TYPE_RELAXED);
+    score = 30;
+    end_game();
+    type_keys({'m', 'e'});
+    const std::string said = test::error_output_of([] { name_entry_key(13); });
+    EXPECT_EQ(said, "Couldn't save the high scores to " + home + "/data/quarzil/relaxed-scores: Not a directory\n");
+
+    // The way made, the quit saves the row.
+    fs::remove(home + "/data");
+    save_all_scores();
+    EXPECT_EQ(read_file(home + "/data/quarzil/relaxed-scores"), file_text({{"me", 30, 1}}));
+    EXPECT_FALSE(fs::exists(score_file())) << "the timed table, kept aside and gaining nothing, was written";
+}
+
 }  // namespace
 }  // namespace quarzil

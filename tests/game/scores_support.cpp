@@ -184,7 +184,12 @@ void ScoresTest::SetUp()
     if (had_home) saved_home = old_home;
     saved_directory = fs::current_path().string();
     setenv("HOME", home.c_str(), 1);
+    const char* const old_data_home = std::getenv("XDG_DATA_HOME");
+    had_data_home = old_data_home != nullptr;
+    if (had_data_home) saved_data_home = old_data_home;
+    unsetenv("XDG_DATA_HOME");   // the relaxed table in the home folder too
     std::memset(player_name, 0, sizeof player_name);
+    game_type = TYPE_TIMED;
     table_row = -1;
     table_top = 0;
     game_mode = MODE_OVER;
@@ -200,6 +205,11 @@ void ScoresTest::TearDown()
         setenv("HOME", saved_home.c_str(), 1);
     else
         unsetenv("HOME");
+    if (had_data_home)
+        setenv("XDG_DATA_HOME", saved_data_home.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+    game_type = TYPE_TIMED;
     folder.reset();
 }
 

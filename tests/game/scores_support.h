@@ -88,6 +88,7 @@ protected:
     std::string score_file() const { return home + "/.quarzilscores"; }
     std::string lock_file() const { return home + "/.quarzilscores.lock"; }
     std::string temporary_file() const { return home + "/.quarzilscores.new"; }
+    std::string relaxed_file() const { return home + "/.local/share/quarzil/relaxed-scores"; }
     // Gives the home folder to the player, so that a child run as the player may work in it.
     void give_home_to_player() const;
 
@@ -97,6 +98,8 @@ protected:
 private:
     std::string saved_home;
     bool had_home = false;
+    std::string saved_data_home;
+    bool had_data_home = false;
     std::string saved_directory;
 };
 

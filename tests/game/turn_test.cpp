@@ -351,5 +351,101 @@ TEST(NewGame, ResetsTheGameButKeepsWhatOutlivesIt)
     EXPECT_FALSE(find_matches(true)) << "a new game is dealt without runs";
 }
 
+// The two game types meeting the same events, from a fresh game at rest: what the clock does, and
+// how a game ends or goes on.
+struct TypeCase {
+    const char* event;
+    GameType type;
+    void (*meet)();              // the event, from a game at rest on one_move_board
+    float clock_change;          // clock_time after less before
+    GameMode mode;               // after the event
+    MomentKind moment;           // shown after the event
+    std::vector<int> sounds;     // SND_GAMEOVER, SND_ALERT and SND_BIGDROP requested, in order
+};
+
+void PrintTo(const TypeCase& c, std::ostream* out) { *out << c.event << (c.type == TYPE_RELAXED ? ", relaxed" : ", timed"); }
+
+class GameTypes : public testing::TestWithParam<TypeCase> {
+protected:
+    void TearDown() override
+    {
+        game_type = TYPE_TIMED;
+        game_mode = MODE_OVER;
+    }
+};
+
+// The sounds that tell how a game goes: the end, the alert, a board replaced.
+std::vector<int> telling_sounds()
+{
+    std::vector<int> kept;
+    for (int sound : test::take_sounds())
+        if (sound == SND_GAMEOVER || sound == SND_ALERT || sound == SND_BIGDROP)
+            kept.push_back(sound);
+    return kept;
+}
+
+TEST_P(GameTypes, MeetTheirEvents)
+{
+    const TypeCase& c = GetParam();
+    game_type = c.type;
+    test::start_game();
+    std::memset(score_table, 0, sizeof score_table);
+    test::set_board(one_move_board);
+    turn_state = TURN_IDLE;
+    test::take_sounds();
+    const float clock_before = clock_time;
+    c.meet();
+    const std::vector<int> sounds = telling_sounds();
+    EXPECT_EQ(clock_time - clock_before, c.clock_change) << "the clock";
+    EXPECT_EQ(game_mode, c.mode) << "the mode";
+    EXPECT_EQ(moment.kind, c.moment) << "the moment shown";
+    EXPECT_EQ(sounds, c.sounds) << "the game-over, alert and replacement sounds";
+}
+
+// A swap that makes no run, played and undone: the board waits again, the swap made.
+void swap_played()
+{
+    queue_swap(0, 0, 1, 0);
+    test::ticks_until(TURN_SWAP_BACK);
+    test::ticks_until(TURN_IDLE);
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, GameTypes, testing::Values(
+    // Ten ticks of waiting for a move.
+    TypeCase{"Waiting", TYPE_TIMED, [] { for (int t = 0; t < 10; ++t) game_tick(); },
+             drained(clock_start, 10) - clock_start, MODE_PLAY,
+             MOMENT_NONE, {}},
+    TypeCase{"Waiting", TYPE_RELAXED, [] { for (int t = 0; t < 10; ++t) game_tick(); }, 0.0f, MODE_PLAY,
+             MOMENT_NONE, {}},
+    // A run of three scored: one point buys 50 units in the timed game.
+    TypeCase{"ARun", TYPE_TIMED, [] { score_run(0, 1, 3.0f, 3.5f); }, 50.0f, MODE_PLAY, MOMENT_NONE, {}},
+    TypeCase{"ARun", TYPE_RELAXED, [] { score_run(0, 1, 3.0f, 3.5f); }, 0.0f, MODE_PLAY, MOMENT_NONE, {}},
+    // Little time left: the alert sounds in the timed game alone.
+    TypeCase{"LittleTime", TYPE_TIMED, [] { clock_time = 100.0f; game_tick(); }, 100.0f - 1000.0f - drain_start,
+             MODE_PLAY, MOMENT_NONE, {SND_ALERT}},
+    TypeCase{"LittleTime", TYPE_RELAXED, [] { clock_time = 100.0f; game_tick(); }, 100.0f - 1000.0f, MODE_PLAY,
+             MOMENT_NONE, {}},
+    // A board without a move before the first swap is replaced in both.
+    TypeCase{"DealtDead", TYPE_TIMED, [] { test::set_board(test::dead_board); turn_state = TURN_SETTLE; game_tick(); },
+             0.0f, MODE_PLAY, MOMENT_NO_MOVES, {SND_BIGDROP}},
+    TypeCase{"DealtDead", TYPE_RELAXED, [] { test::set_board(test::dead_board); turn_state = TURN_SETTLE; game_tick(); },
+             0.0f, MODE_PLAY, MOMENT_NO_MOVES, {SND_BIGDROP}},
+    // After a swap, a board without a move is replaced in the timed game and ends the relaxed one.
+    TypeCase{"DeadAfterASwap", TYPE_TIMED,
+             [] { swap_played(); clock_time = 1000.0f; test::set_board(test::dead_board); turn_state = TURN_SETTLE;
+                  game_tick(); },
+             0.0f, MODE_PLAY, MOMENT_NO_MOVES, {SND_BIGDROP}},
+    TypeCase{"DeadAfterASwap", TYPE_RELAXED,
+             [] { swap_played(); test::set_board(test::dead_board); turn_state = TURN_SETTLE; game_tick(); }, 0.0f,
+             MODE_OVER, MOMENT_OUT_OF_MOVES, {SND_GAMEOVER}},
+    // e: the relaxed game ends at once, a score that makes the table into name entry; the timed game goes on.
+    TypeCase{"EndedByThePlayer", TYPE_TIMED, [] { score = 5; end_relaxed_game(false); }, 0.0f, MODE_PLAY, MOMENT_NONE,
+             {}},
+    TypeCase{"EndedByThePlayer", TYPE_RELAXED, [] { score = 5; end_relaxed_game(false); }, 0.0f, MODE_NAME_ENTRY,
+             MOMENT_HIGH_SCORE, {SND_GAMEOVER}}),
+    [](const testing::TestParamInfo<TypeCase>& info) {
+        return std::string(info.param.event) + (info.param.type == TYPE_RELAXED ? "Relaxed" : "Timed");
+    });
+
 }  // namespace
 }  // namespace quarzil

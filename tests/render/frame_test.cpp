@@ -568,6 +568,42 @@ TEST_F(Frame, ScorePanelShowsTheFiguresAndTheChainOrTheEndOfTheGame)
     }
 }
 
+// The table screen names the game type whose table it shows, where "Best n" stands in a game; a
+// click there is found on it.
+TEST_F(Frame, TheTableScreenNamesItsGameTypeWhereAClickFindsIt)
+{
+    const struct {
+        GameMode mode;
+        GameType type;
+        const char* name;   // nullptr: none
+    } cases[] = {
+        {MODE_OVER, TYPE_TIMED, "Timed"},
+        {MODE_OVER, TYPE_RELAXED, "Relaxed"},
+        {MODE_NAME_ENTRY, TYPE_RELAXED, "Relaxed"},
+        {MODE_PLAY, TYPE_RELAXED, nullptr},
+    };
+    for (const auto& c : cases) {
+        game_mode = c.mode;
+        game_type = c.type;
+        draw();
+        const std::string what = "mode " + std::to_string(c.mode) + ", type " + std::to_string(c.type);
+        for (const char* name : {"Timed", "Relaxed"}) {
+            if (c.name && std::string(name) == c.name) {
+                const DrawnText* const drawn = text_on_line(name, 1.0f);
+                expect_text_at(drawn, START, -8.0f, 1.0f, 8.0f, grey, what);
+                if (drawn) {
+                    EXPECT_TRUE(on_type_name(drawn->centre(), 1.3f)) << what << ": a click on the name";
+                    EXPECT_FALSE(on_type_name(drawn->end + 1.0f, 1.3f)) << what << ": a click beside it";
+                    EXPECT_FALSE(on_type_name(drawn->centre(), -0.5f)) << what << ": a click on Game Over";
+                }
+            } else {
+                EXPECT_TRUE(test::texts_reading(texts, name).empty()) << what << ": " << name;
+            }
+        }
+    }
+    game_type = TYPE_TIMED;
+}
+
 TEST_F(Frame, BestScoreStandsSmallBelowThePanelsRowsWhileAGameGoesOn)
 {
     const struct {

@@ -141,6 +141,36 @@ TEST(SetView, CutsAwayWhatComesTooNearTheEyeOrLiesFarBehindTheBoard)
     }
 }
 
+// A pixel of the window on the panel's plane: the corners of the view at its edges, the margins
+// of a narrow window outside it.
+TEST(PanelPoint, FindsThePanelPointOfAPixel)
+{
+    struct Case {
+        int width, height, x, y;
+        bool inside;
+        float panel_x, panel_y;
+    };
+    // The panel lies 32 units from the eye, the near plane 5 spanning -1..1 in height: 6.4 units
+    // up and down, and 6.4 × 4 / 3 across a 4:3 view. Each pixel is taken at its centre.
+    const Case cases[] = {
+        {800, 600, 0, 0, true, -8.5333f * 799 / 800, 6.4f * 599 / 600},
+        {800, 600, 799, 599, true, 8.5333f * 799 / 800, -6.4f * 599 / 600},
+        {1000, 500, 500, 250, true, 0.0128f, -0.0128f},
+        {800, 800, 400, 10, false, 0.0f, 0.0f},     // in the black margin above a 4:3 view
+        {800, 800, 0, 100, true, -8.5333f * 799 / 800, 6.4f * 599 / 600},
+    };
+    for (const Case& c : cases) {
+        set_view(c.width, c.height);
+        float x = 0.0f, y = 0.0f;
+        const bool inside = panel_point(x, y, c.x, c.y);
+        EXPECT_EQ(inside, c.inside) << c.width << "x" << c.height << " at " << c.x << "," << c.y;
+        if (inside && c.inside) {
+            EXPECT_NEAR(x, c.panel_x, 0.002f) << c.width << "x" << c.height << " at " << c.x << "," << c.y;
+            EXPECT_NEAR(y, c.panel_y, 0.002f) << c.width << "x" << c.height << " at " << c.x << "," << c.y;
+        }
+    }
+}
+
 TEST(PickCell, PicksTheSquareUnderAPixel)
 {
     struct Case {

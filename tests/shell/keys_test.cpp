@@ -239,5 +239,47 @@ TEST_F(HintKey, TheCursorIsOutlinedWhileTheKeyboardMovedItLast)
     pick_square = picking;
 }
 
+// The table screen's keys: the rows shown and the game type, from the row shown first; in name
+// entry they do nothing (the keys type).
+TEST(TableKeys, ScrollTheTableAndSwitchTheTypeOnTheTableScreenOnly)
+{
+    struct Case {
+        const char* what;
+        GameMode mode;
+        std::vector<int> keys;
+        int top_before;
+        int top_after;
+        GameType type_after;
+    };
+    const Case cases[] = {
+        {"down a row", MODE_OVER, {SDLK_DOWN}, 0, 1, TYPE_TIMED},
+        {"down three", MODE_OVER, {SDLK_DOWN, SDLK_DOWN, SDLK_DOWN}, 4, 7, TYPE_TIMED},
+        {"up from the top", MODE_OVER, {SDLK_UP}, 0, 0, TYPE_TIMED},
+        {"a page down", MODE_OVER, {SDLK_PAGEDOWN}, 20, 30, TYPE_TIMED},
+        {"a page down near the end", MODE_OVER, {SDLK_PAGEDOWN}, 85, 90, TYPE_TIMED},
+        {"a page up near the top", MODE_OVER, {SDLK_PAGEUP}, 15, 5, TYPE_TIMED},
+        {"right: the relaxed table from its top", MODE_OVER, {SDLK_RIGHT}, 40, 0, TYPE_RELAXED},
+        {"right, then down", MODE_OVER, {SDLK_RIGHT, SDLK_DOWN}, 40, 1, TYPE_RELAXED},
+        {"left when timed already", MODE_OVER, {SDLK_LEFT}, 40, 40, TYPE_TIMED},
+        {"down in name entry", MODE_NAME_ENTRY, {SDLK_DOWN, SDLK_PAGEDOWN}, 5, 5, TYPE_TIMED},
+        {"right in name entry", MODE_NAME_ENTRY, {SDLK_RIGHT}, 5, 5, TYPE_TIMED},
+    };
+    for (const Case& c : cases) {
+        show_game_type(TYPE_TIMED);
+        game_mode = c.mode;
+        table_top = c.top_before;
+        pressed_count = 0;
+        for (int symbol : c.keys) {
+            key_event(symbol, 1);
+            key_event(symbol, 0);
+        }
+        handle_pressed_keys();
+        EXPECT_EQ(table_top, c.top_after) << c.what << ": the first row shown";
+        EXPECT_EQ(game_type, c.type_after) << c.what << ": the game type";
+    }
+    show_game_type(TYPE_TIMED);
+    game_mode = MODE_OVER;
+}
+
 }  // namespace
 }  // namespace quarzil
