@@ -161,7 +161,8 @@ void draw_frame()
     const Phase phase = frame_phase();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     place_lights();
-    if (game_on(phase))
+    // The relaxed game has no clock to show.
+    if (game_on(phase) && game_type == TYPE_TIMED)
         draw_clock();
     if (phase != PHASE_PAUSED)
         draw_board(phase == PHASE_PLAY);

@@ -568,6 +568,21 @@ TEST_F(Frame, ScorePanelShowsTheFiguresAndTheChainOrTheEndOfTheGame)
     }
 }
 
+// The clock's dial and star stand in the timed game alone.
+TEST_F(Frame, OnlyTheTimedGameDrawsTheClock)
+{
+    for (const GameType type : {TYPE_TIMED, TYPE_RELAXED}) {
+        game_mode = MODE_PLAY;
+        game_type = type;
+        draw();
+        bool outline_seen = false;
+        for (const Draw& drawn : *draws)
+            outline_seen = outline_seen || drawn.primitive.mode == GL_LINE_LOOP;
+        EXPECT_EQ(outline_seen, type == TYPE_TIMED) << "the clock's outline, game type " << type;
+    }
+    game_type = TYPE_TIMED;
+}
+
 // The table screen names the game type whose table it shows, where "Best n" stands in a game; a
 // click there is found on it.
 TEST_F(Frame, TheTableScreenNamesItsGameTypeWhereAClickFindsIt)
