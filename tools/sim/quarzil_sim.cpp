@@ -342,9 +342,10 @@ double mean(const std::vector<double>& values)
     return sum / static_cast<double>(values.size());
 }
 
+// The mean to one more decimal than the least and the most.
 void print_mean(const char* name, const std::vector<double>& values, int decimals)
 {
-    std::printf("%s: mean %.*f min %.*f max %.*f\n", name, decimals, mean(values), decimals,
+    std::printf("%s: mean %.*f min %.*f max %.*f\n", name, decimals + 1, mean(values), decimals,
                 *std::min_element(values.begin(), values.end()), decimals,
                 *std::max_element(values.begin(), values.end()));
 }
@@ -354,12 +355,12 @@ void print_mean(const char* name, const std::vector<double>& values, int decimal
 void print_relaxed_lengths(const std::vector<int>& scores, const std::vector<int>& moves,
                            const std::vector<long>& ticks, int ended_by_player, long cap)
 {
-    print_mean("relaxed moves", std::vector<double>(moves.begin(), moves.end()), 1);
+    print_mean("relaxed moves", std::vector<double>(moves.begin(), moves.end()), 0);
     std::vector<double> minutes;
     for (long game_ticks : ticks)
         minutes.push_back(static_cast<double>(game_ticks) / 50.0 / 60.0);
-    print_mean("relaxed minutes", minutes, 2);
-    print_mean("relaxed score", std::vector<double>(scores.begin(), scores.end()), 1);
+    print_mean("relaxed minutes", minutes, 1);
+    print_mean("relaxed score", std::vector<double>(scores.begin(), scores.end()), 0);
     std::printf("relaxed endings: %zu without a move, %d by the player at the cap of %ld ticks\n",
                 ticks.size() - static_cast<size_t>(ended_by_player), ended_by_player, cap);
 }
