@@ -60,10 +60,15 @@ bool replaced(const char* path, Seen& seen)
     return changed;
 }
 
+// The files the game saves into: the timed game's table, the relaxed game's (in the data folder
+// under the home folder, which the storage holds with its folders) and the settings.
 char score_file[path_capacity];
+char relaxed_score_file[path_capacity];
 char settings_file[PATH_MAX];
 Seen score_seen;
+Seen relaxed_score_seen;
 Seen settings_seen;
+GameType help_type = TYPE_TIMED;   // the game type whose help line the page shows
 Settings kept_settings = default_settings;
 
 // The player's "m" is kept at once: a page has no orderly end to keep it at.
@@ -81,9 +86,19 @@ void keep_settings()
 void write_through()
 {
     const bool scores = replaced(score_file, score_seen);
+    const bool relaxed_scores = replaced(relaxed_score_file, relaxed_score_seen);
     const bool settings = replaced(settings_file, settings_seen);
-    if (scores || settings)
+    if (scores || relaxed_scores || settings)
         EM_ASM(if (Module.quarzilStore) Module.quarzilStore.save(););
+}
+
+// The page's line of help names the keys of the game type chosen, as the canvas's does.
+void follow_help_line()
+{
+    if (game_type == help_type)
+        return;
+    help_type = game_type;
+    EM_ASM(if (Module.quarzilHelpChanged) Module.quarzilHelpChanged(););
 }
 
 void page_frame()
@@ -98,6 +113,7 @@ void page_frame()
     web::backend.flush();   // the frame is shown once this returns to the browser
     keep_settings();
     write_through();
+    follow_help_line();
 }
 
 }  // namespace
@@ -137,7 +153,7 @@ EMSCRIPTEN_KEEPALIVE void quarzil_page_resized(int width, int height)
 
 EMSCRIPTEN_KEEPALIVE const char* quarzil_help_line()
 {
-    return help_line_for(HELP_PAGE);
+    return help_line_for(HELP_PAGE, game_type);
 }
 
 }  // extern "C"
@@ -156,9 +172,12 @@ int main()
     kept_settings = start_window(WindowStart{nullptr, nullptr, canvas_width, canvas_height, nullptr});
 
     score_path(score_file);
+    type_score_path(relaxed_score_file, TYPE_RELAXED);
     settings_path(settings_file);
     replaced(score_file, score_seen);
+    replaced(relaxed_score_file, relaxed_score_seen);
     replaced(settings_file, settings_seen);
+    help_type = game_type;
 
     // The first pass runs one step at once, as on the desktop.
     tick_clock.start(emscripten_get_now());

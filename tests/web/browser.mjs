@@ -66,6 +66,9 @@ export const game = {
   mode: (page) => page.evaluate(() => Module._quarzil_game_mode()),
   score: (page) => page.evaluate(() => Module._quarzil_score()),
   paused: (page) => page.evaluate(() => Module._quarzil_paused()),
+  type: (page) => page.evaluate(() => Module._quarzil_game_type()),
+  clock: (page) => page.evaluate(() => Module._quarzil_clock_time()),
+  tableTop: (page) => page.evaluate(() => Module._quarzil_table_top()),
   soundOff: (page) => page.evaluate(() => Module._quarzil_sound_off()),
   frames: (page) => page.evaluate(() => Module._quarzil_frames()),
   kinds: (page) => page.evaluate(() => Array.from({ length: 64 }, (_, i) => Module._quarzil_gem_kind(i))),
@@ -76,6 +79,28 @@ export const game = {
 };
 
 export const MODE_OVER = 0, MODE_PLAY = 1, MODE_NAME_ENTRY = 2;
+export const TYPE_TIMED = 0, TYPE_RELAXED = 1;
+
+// What the browser's storage holds for a path of the page's file system: { mode, text } (text null
+// for a folder), or null where it holds nothing. Read from the IndexedDB itself, not from the
+// game's files in memory.
+export function storedFile(page, file) {
+  return page.evaluate((file) => new Promise((resolve, reject) => {
+    const opening = indexedDB.open('/home/web_user');
+    opening.onerror = () => reject(opening.error);
+    opening.onsuccess = () => {
+      const database = opening.result;
+      const reading = database.transaction(['FILE_DATA'], 'readonly').objectStore('FILE_DATA').get(file);
+      reading.onsuccess = () => {
+        database.close();
+        const entry = reading.result;
+        resolve(entry ? { mode: entry.mode, text: entry.contents ? new TextDecoder('latin1').decode(entry.contents) : null }
+          : null);
+      };
+      reading.onerror = () => { database.close(); reject(reading.error); };
+    };
+  }), file);
+}
 
 // A swap that lines up three or more: [from, to] square indexes, or null.
 export function scoringSwap(kinds) {

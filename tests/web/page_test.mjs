@@ -1,13 +1,19 @@
 // page_test.mjs -- the web page played in headless Chromium as a person plays it: it loads clean,
 // shows the board and the game's help line, starts on space, scores a drag, sounds, pauses when
-// hidden and keeps the table
+// hidden and keeps the table; switches between the timed and the relaxed game's tables by key and by
+// a click, scrolls the table, and plays a relaxed game to its end with e, into the relaxed table
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, drag, game, keepPicture, loadGame, openBrowser, pageAddress, scoringSwap,
-  viewport, waitFor,
+  MODE_NAME_ENTRY, MODE_OVER, MODE_PLAY, TYPE_RELAXED, TYPE_TIMED, drag, game, keepPicture, loadGame, openBrowser,
+  pageAddress, scoringSwap, storedFile, viewport, waitFor,
 } from './browser.mjs';
+
+const home = '/home/web_user';
+const timedFile = `${home}/.quarzilscores`;
+const relaxedFolder = `${home}/.local/share/quarzil`;
+const relaxedFile = `${relaxedFolder}/relaxed-scores`;
 
 // The gems' hues by kind, in degrees, as the game's palette gives them (blue, orange, yellow,
 // magenta, green, red), each kind owning the hues nearer to it than to any other; the white
@@ -261,5 +267,207 @@ test('a name typed at the end of a game is in the table after the browser is clo
   await browser.page.reload();
   await browser.page.waitForFunction(() => window.quarzilFirstFrame !== undefined);
   assert.equal(await game.tableName(browser.page, 0), 'webtester', 'the name in the table after a reload');
+  assert.deepEqual(browser.watched.errors, [], 'console errors');
+});
+
+// The value once it is what is expected, or the last one read after a while of waiting: for an
+// assertion that says what it got.
+async function settled(page, what, expected, timeout = 3000) {
+  try {
+    return await waitFor(page, what, (value) => value === expected, timeout);
+  } catch {
+    return what(page);
+  }
+}
+
+// A few frames drawn after a change, so that a screenshot shows it.
+async function framesLater(page) {
+  const frames = await game.frames(page);
+  await waitFor(page, game.frames, (value) => value > frames + 2, 5000);
+}
+
+// The canvas pixels where a click switches the game type, as the game reads a click: the box
+// around the name shown now.
+function typeNameBox(page) {
+  return page.evaluate(() => {
+    let box = null;
+    for (let y = 0; y < Module.canvas.height; y += 2) {
+      for (let x = 0; x < Module.canvas.width / 2; x += 2) {
+        if (!Module._quarzil_on_type_name(x, y)) continue;
+        box = box ? { left: Math.min(box.left, x), top: Math.min(box.top, y), right: Math.max(box.right, x),
+                      bottom: Math.max(box.bottom, y) } : { left: x, top: y, right: x, bottom: y };
+      }
+    }
+    return box;
+  });
+}
+
+// How many pixels of two screenshots of the same size differ by more than a shade.
+async function differingPixels(page, first, second) {
+  await keepPicture(page, first, 'quarzilFirst');
+  await keepPicture(page, second, 'quarzilSecond');
+  return page.evaluate(() => {
+    const [a, b] = [window.quarzilFirst.pixels, window.quarzilSecond.pixels];
+    let count = 0;
+    for (let i = 0; i < a.length; i += 4) {
+      if (Math.max(Math.abs(a[i] - b[i]), Math.abs(a[i + 1] - b[i + 1]), Math.abs(a[i + 2] - b[i + 2])) > 40) ++count;
+    }
+    return count;
+  });
+}
+
+async function reload(page) {
+  await page.reload();
+  await page.waitForFunction(() => window.quarzilFirstFrame !== undefined, null, { timeout: 30000 });
+}
+
+test('on the table screen Right shows the relaxed table, Left the timed one, a click on the type\'s name ' +
+     'switches, and the type chosen is kept over a reload', async () => {
+  const { page } = browser;
+  assert.equal(await game.mode(page), MODE_OVER, 'the table screen');
+  assert.equal(await game.type(page), TYPE_TIMED, 'the timed game\'s table in a new browser');
+  // Which keys the page kept from the browser: the game's arrows and page keys scroll no page.
+  await page.evaluate(() => {
+    window.quarzilKeys = {};
+    window.addEventListener('keydown', (event) => { window.quarzilKeys[event.key] = event.defaultPrevented; });
+  });
+  const timedBox = await typeNameBox(page);
+  assert.ok(timedBox, 'the type\'s name on the table screen, where a click switches it');
+
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await settled(page, game.type, TYPE_RELAXED), TYPE_RELAXED, 'the type after Right');
+  assert.equal(await game.tableName(page, 0), '', 'the relaxed table\'s first row, empty in a new browser');
+  const relaxedBox = await typeNameBox(page);
+  assert.ok(relaxedBox, 'the relaxed type\'s name on the table screen');
+  // The name's region, the longer name's box and a margin, in both pictures.
+  const clip = {
+    x: Math.min(timedBox.left, relaxedBox.left) - 4, y: Math.min(timedBox.top, relaxedBox.top) - 4,
+    width: Math.max(timedBox.right, relaxedBox.right) - Math.min(timedBox.left, relaxedBox.left) + 8,
+    height: Math.max(timedBox.bottom, relaxedBox.bottom) - Math.min(timedBox.top, relaxedBox.top) + 8,
+  };
+  await framesLater(page);
+  const relaxedPicture = await page.screenshot({ clip });
+
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await settled(page, game.type, TYPE_TIMED), TYPE_TIMED, 'the type after Left');
+  assert.equal(await game.tableName(page, 0), 'webtester', 'the timed table\'s first row after Left');
+  await framesLater(page);
+  const timedPicture = await page.screenshot({ clip });
+  await page.keyboard.press('ArrowLeft');   // Left again: the timed table stays
+  await framesLater(page);
+  const timedAgain = await page.screenshot({ clip });
+  const changed = await differingPixels(page, timedPicture, relaxedPicture);
+  const unchanged = await differingPixels(page, timedPicture, timedAgain);
+  assert.ok(changed > 50 && unchanged * 5 < changed,
+    `pixels of the name's region that differ: timed and relaxed, expected over 50, got ${changed}; ` +
+    `timed twice, expected under a fifth of that, got ${unchanged}`);
+  assert.equal(await game.type(page), TYPE_TIMED, 'the type after Left twice');
+
+  await page.mouse.click((timedBox.left + timedBox.right) / 2, (timedBox.top + timedBox.bottom) / 2);
+  assert.equal(await settled(page, game.type, TYPE_RELAXED), TYPE_RELAXED, 'the type after a click on its name');
+  assert.equal(await game.mode(page), MODE_OVER, 'the table screen after the click');
+
+  // The table scrolls by key and by the wheel, within its hundred rows.
+  const moves = [['PageDown', 10], ['ArrowDown', 11], ['ArrowUp', 10], ['PageUp', 0], ['ArrowUp', 0]];
+  for (const [key, expected] of moves) {
+    await page.keyboard.press(key);
+    assert.equal(await settled(page, game.tableTop, expected), expected, `the table's first row shown after ${key}`);
+  }
+  const [x, y] = await game.square(page, 27);
+  await page.mouse.move(x, y);
+  await page.mouse.wheel(0, 100);
+  const down = await waitFor(page, game.tableTop, (value) => value > 0, 3000).catch(() => 0);
+  assert.ok(down > 0, 'the table\'s first row shown after the wheel turned down: expected above 0, got 0');
+  for (let turn = 0; turn < down; ++turn) await page.mouse.wheel(0, -100);
+  assert.equal(await settled(page, game.tableTop, 0), 0, 'the table\'s first row shown after the wheel turned back');
+  const kept = await page.evaluate(() => window.quarzilKeys);
+  for (const key of ['ArrowRight', 'ArrowLeft', 'ArrowUp', 'ArrowDown', 'PageUp', 'PageDown']) {
+    assert.equal(kept[key], true, `${key} kept from the browser (its default prevented)`);
+  }
+  assert.equal(await page.evaluate(() => window.scrollY), 0, 'the page scrolled');
+
+  // The choice goes to the settings in storage, and the page reloaded opens on it.
+  await page.waitForTimeout(500);
+  await reload(page);
+  assert.equal(await game.type(page), TYPE_RELAXED, 'the type after a reload');
+  assert.equal(await game.tableName(page, 0), '', 'the relaxed table shown after a reload');
+  assert.match(await page.innerText('#help'), /E: end/i, 'the page\'s line of help for the relaxed game names e');
+});
+
+test('a relaxed game started with space has a clock that stands still; e ends it, and a name typed lands in ' +
+     'the relaxed table in storage, not the timed one, and is there after a reload', async () => {
+  const { page } = browser;
+  assert.equal(await game.type(page), TYPE_RELAXED, 'the relaxed type chosen');
+  await page.mouse.click(2, 2);   // the click the browser asks for before sound, off the board
+
+  // Ended before it scored, a relaxed game goes back to the table screen with no name asked.
+  await page.keyboard.press('Space');
+  await waitFor(page, game.mode, (mode) => mode === MODE_PLAY);
+  await page.keyboard.press('e');
+  assert.equal(await settled(page, game.mode, MODE_OVER), MODE_OVER, 'the mode after e in a game without points');
+
+  await page.keyboard.press('Space');
+  await waitFor(page, game.mode, (mode) => mode === MODE_PLAY);
+  assert.equal(await game.type(page), TYPE_RELAXED, 'the type of the game space started');
+  // A board at rest, then a run scored.
+  let kinds = await game.kinds(page);
+  for (;;) {
+    await page.waitForTimeout(600);
+    const now = await game.kinds(page);
+    if (JSON.stringify(now) === JSON.stringify(kinds)) break;
+    kinds = now;
+  }
+  const swap = scoringSwap(kinds);
+  assert.ok(swap, 'the board has a move that makes a run');
+  await drag(page, swap[0], swap[1]);
+  await waitFor(page, game.score, (value) => value > 0);
+  const clock = await game.clock(page);
+  // Ten seconds of game time, run fast: a timed game's clock would drain in them.
+  await page.evaluate(() => window.quarzilSpeed(10));
+  await page.waitForTimeout(1000);
+  await page.evaluate(() => window.quarzilSpeed(1));
+  assert.equal(await game.clock(page), clock, 'the relaxed game\'s clock after ten seconds of play');
+  assert.equal(await game.mode(page), MODE_PLAY, 'the relaxed game is played on');
+
+  await page.keyboard.press('e');
+  assert.equal(await settled(page, game.mode, MODE_NAME_ENTRY), MODE_NAME_ENTRY, 'the mode after e in a game that scored');
+  for (let i = 0; i < 12; ++i) await page.keyboard.press('Backspace');
+  await page.keyboard.type('relaxer');   // its e is a letter of the name here
+  await page.keyboard.press('Enter');
+  await waitFor(page, game.mode, (mode) => mode === MODE_OVER);
+  assert.equal(await game.tableName(page, 0), 'relaxer', 'the relaxed table\'s first row');
+
+  // In the browser's storage: the row in the relaxed table's file, in the folder the game made.
+  const stored = await waitFor(page, (p) => storedFile(p, relaxedFile), (file) => file && file.text.includes('relaxer'),
+    5000).catch(() => null);
+  assert.ok(stored, `the relaxed table's file in storage holds the name (${relaxedFile})`);
+  const timed = await storedFile(page, timedFile);
+  assert.ok(timed && timed.text.includes('webtester') && !timed.text.includes('relaxer'),
+    'the timed table\'s file in storage: expected "webtester" and no "relaxer"');
+  const folder = await storedFile(page, relaxedFolder);
+  assert.ok(folder && folder.text === null, `the relaxed table's folder in storage (${relaxedFolder})`);
+  assert.equal((folder.mode & 0o777).toString(8), '700', 'the folder\'s permissions in storage');
+
+  await reload(page);
+  assert.equal(await game.type(page), TYPE_RELAXED, 'the type after a reload');
+  assert.equal(await game.tableName(page, 0), 'relaxer', 'the relaxed table\'s first row after a reload');
+  const folderMode = await page.evaluate((path) => Module.FS.stat(path).mode & 0o777, relaxedFolder);
+  assert.equal(folderMode.toString(8), '700', 'the folder\'s permissions after a reload');
+  await page.keyboard.press('ArrowLeft');
+  await waitFor(page, game.type, (type) => type === TYPE_TIMED);
+  const names = await page.evaluate(() => Array.from({ length: 100 }, (_, row) => Module.UTF8ToString(Module._quarzil_table_name(row))));
+  assert.equal(names[0], 'webtester', 'the timed table\'s first row');
+  assert.ok(!names.includes('relaxer'), 'the relaxed game\'s name in the timed table');
+
+  // The timed game beside it: its clock drains, and e does not end it.
+  await page.keyboard.press('Space');
+  await waitFor(page, game.mode, (mode) => mode === MODE_PLAY);
+  const start = await game.clock(page);
+  await page.waitForTimeout(1000);
+  await page.keyboard.press('e');
+  await page.waitForTimeout(300);
+  const drained = await game.clock(page);
+  assert.ok(drained < start, `the timed game's clock after a second: expected below ${start}, got ${drained}`);
+  assert.equal(await game.mode(page), MODE_PLAY, 'the timed game after e');
   assert.deepEqual(browser.watched.errors, [], 'console errors');
 });
