@@ -11,6 +11,7 @@ played.
 """
 import difflib
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -200,11 +201,11 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
                     "H: hint  P: pause  M: sound  F11: full screen  Esc: quit"
         # It fills the view's width, and there OCR also takes a "c" for an "e" or adds a stroke to
         # "F11" now and then: the reading must match all but a few letters and name the hint.
-        # Commas are not read.
+        # Commas are not read, and the narrowed "H" of the hint may gain an "i".
         letters = help_line.replace(" ", "").replace(",", "")
         read = "".join(read_text(start, -8.5, 8.5, -5.95, 0.22))
         likeness = difflib.SequenceMatcher(None, read, letters).ratio()
-        self.assertTrue(likeness > 0.95 and "H:hint" in read,
+        self.assertTrue(likeness > 0.95 and re.search(r"Hi?:hint", read),
                         "the help line: expected %r, read %r" % (letters, read))
 
         game.key("space")
