@@ -154,6 +154,20 @@ void score_file_names(std::string& file, int& longest_home)
     }
 }
 
+// The relaxed game's score file within a data folder ($XDG_DATA_HOME).
+std::string relaxed_file_name()
+{
+    char path[path_capacity];
+    setenv("XDG_DATA_HOME", "/d", 1);
+    type_score_path(path, TYPE_RELAXED);
+    unsetenv("XDG_DATA_HOME");
+    if (std::strncmp(path, "/d/", 3) != 0 || path[3] == '\0') {
+        std::fprintf(stderr, "quarzil_e2e_layout: type_score_path gave %s in the data folder /d\n", path);
+        std::exit(1);
+    }
+    return path + 3;
+}
+
 // The names of the sounds' codes, each with the code the game gives it.
 struct NamedSound {
     const char* name;
@@ -178,7 +192,8 @@ int main(int argument_count, char** arguments)
         GLOBAL(board),     GLOBAL(score_table), GLOBAL(game_mode), GLOBAL(turn_state), GLOBAL(moment),
         GLOBAL(score),     GLOBAL(table_row),   GLOBAL(table_top), GLOBAL(clock_time), GLOBAL(sound_bank),
         GLOBAL(sound_off), GLOBAL(paused),      GLOBAL(hover_row), GLOBAL(hover_col),  GLOBAL(gem_taken),
-        GLOBAL(taken_row), GLOBAL(taken_col),   GLOBAL(pad_count), GLOBAL(font_texture),
+        GLOBAL(taken_row), GLOBAL(taken_col),   GLOBAL(pad_count), GLOBAL(font_texture), GLOBAL(game_type),
+        GLOBAL(swapped_this_game),
     };
 
     const std::vector<Field> cell_fields = {FIELD(Cell, kind), FIELD(Cell, angle)};
@@ -190,6 +205,7 @@ int main(int argument_count, char** arguments)
     std::string score_file;
     int longest_home = 0;
     score_file_names(score_file, longest_home);
+    const std::string relaxed_file = relaxed_file_name();
     const char* font_file = std::strrchr(FONT_PATH, '/');
     font_file = font_file ? font_file + 1 : FONT_PATH;
 
@@ -227,13 +243,15 @@ int main(int argument_count, char** arguments)
     add("SOUND_COUNT = %d\nMOMENT_TICKS = %d\nHINT_IDLE_TICKS = %d\nSWAP_TICKS = %d\n\n", sound_count, moment_ticks,
         hint_idle_ticks, swap_ticks);
 
-    text += "# Modes, turn states and moments, by their names in the game.\n";
+    text += "# Modes, turn states, moments and game types, by their names in the game.\n";
     add("MODE_OVER, MODE_PLAY, MODE_NAME_ENTRY = %d, %d, %d\n", MODE_OVER, MODE_PLAY, MODE_NAME_ENTRY);
     add("TURN_SETTLE, TURN_IDLE, TURN_SWAP, TURN_SWAP_BACK, TURN_VANISH, TURN_FALL = %d, %d, %d, %d, %d, %d\n",
         TURN_SETTLE, TURN_IDLE, TURN_SWAP, TURN_SWAP_BACK, TURN_VANISH, TURN_FALL);
-    add("MOMENT_NONE, MOMENT_CHAIN, MOMENT_NO_MOVES, MOMENT_LEVEL, MOMENT_HIGH_SCORE, MOMENT_TIMES_UP = "
-        "%d, %d, %d, %d, %d, %d\n\n",
-        MOMENT_NONE, MOMENT_CHAIN, MOMENT_NO_MOVES, MOMENT_LEVEL, MOMENT_HIGH_SCORE, MOMENT_TIMES_UP);
+    add("MOMENT_NONE, MOMENT_CHAIN, MOMENT_NO_MOVES, MOMENT_LEVEL, MOMENT_HIGH_SCORE, MOMENT_TIMES_UP, "
+        "MOMENT_OUT_OF_MOVES = %d, %d, %d, %d, %d, %d, %d\n",
+        MOMENT_NONE, MOMENT_CHAIN, MOMENT_NO_MOVES, MOMENT_LEVEL, MOMENT_HIGH_SCORE, MOMENT_TIMES_UP,
+        MOMENT_OUT_OF_MOVES);
+    add("TYPE_TIMED, TYPE_RELAXED = %d, %d\n\n", TYPE_TIMED, TYPE_RELAXED);
 
     text += "# The sounds in the order of their codes: the code's name and the file the bank loads.\n";
     text += "SOUNDS = [\n";
@@ -254,8 +272,10 @@ int main(int argument_count, char** arguments)
     add("SQUARE_SIZE = %s\nBOARD_SHIFT = %s\nCAMERA_DISTANCE = %s\n\n", python_float(square_size).c_str(),
         python_float(board_shift).c_str(), python_float(camera_distance).c_str());
 
-    text += "# Files: the font image's and the score file's names, and the longest HOME the score file fits in.\n";
+    text += "# Files: the font image's and the score file's names, the longest HOME the score file fits in, and\n"
+            "# the relaxed game's score file within the data folder ($XDG_DATA_HOME).\n";
     add("FONT_FILE = \"%s\"\nSCORE_FILE = \"%s\"\nLONGEST_HOME = %d\n", font_file, score_file.c_str(), longest_home);
+    add("RELAXED_SCORE_FILE = \"%s\"\n", relaxed_file.c_str());
 
     std::FILE* output = std::fopen(arguments[1], "w");
     if (!output || std::fputs(text.c_str(), output) == EOF || std::fclose(output) != 0) {

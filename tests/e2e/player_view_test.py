@@ -11,6 +11,7 @@ played.
 """
 import difflib
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -196,14 +197,16 @@ class PlayerViewTest(harness.FirstGame, unittest.TestCase):
         game = PlayedGame(self, scores="zoe -1 1\n" * 100)
         start = game.wait_for_board(self.deal["start"], "board of the high-score screen")
         # Read as letters alone: at this size OCR runs a word or two together now and then.
-        help_line = "Space: new game  Drag a gem or Enter and an arrow: swap  H: hint  P: pause  M: sound  " \
-                    "F11: full screen  Esc: quit"
+        help_line = "Space: new game  Left, Right: timed or relaxed  Drag a gem or Enter and an arrow: swap  " \
+                    "H: hint  P: pause  M: sound  F11: full screen  Esc: quit"
         # It fills the view's width, and there OCR also takes a "c" for an "e" or adds a stroke to
         # "F11" now and then: the reading must match all but a few letters and name the hint.
+        # Commas are not read, and the narrowed "H" of the hint may gain an "i".
+        letters = help_line.replace(" ", "").replace(",", "")
         read = "".join(read_text(start, -8.5, 8.5, -5.95, 0.22))
-        likeness = difflib.SequenceMatcher(None, read, help_line.replace(" ", "")).ratio()
-        self.assertTrue(likeness > 0.95 and "H:hint" in read,
-                        "the help line: expected %r, read %r" % (help_line.replace(" ", ""), read))
+        likeness = difflib.SequenceMatcher(None, read, letters).ratio()
+        self.assertTrue(likeness > 0.95 and re.search(r"Hi?:hint", read),
+                        "the help line: expected %r, read %r" % (letters, read))
 
         game.key("space")
         game.wait_until(lambda: game.mode() == MODE_NAME_ENTRY, "name entry", GAME_SECONDS)

@@ -24,6 +24,8 @@ GLOBALS = {
     "taken_col": ("quarzil::taken_col", 4, "<i"),
     "pad_count": ("quarzil::pad_count", 4, "<i"),
     "font_texture": ("quarzil::font_texture", 4, "<I"),
+    "game_type": ("quarzil::game_type", 4, "<i"),
+    "swapped_this_game": ("quarzil::swapped_this_game", 1, "<?"),
 }
 
 # Structs in memory: a struct format for Python's struct module and the names of its fields.
@@ -43,10 +45,11 @@ MOMENT_TICKS = 100
 HINT_IDLE_TICKS = 500
 SWAP_TICKS = 19
 
-# Modes, turn states and moments, by their names in the game.
+# Modes, turn states, moments and game types, by their names in the game.
 MODE_OVER, MODE_PLAY, MODE_NAME_ENTRY = 0, 1, 2
 TURN_SETTLE, TURN_IDLE, TURN_SWAP, TURN_SWAP_BACK, TURN_VANISH, TURN_FALL = 0, 1, 2, 3, 4, 5
-MOMENT_NONE, MOMENT_CHAIN, MOMENT_NO_MOVES, MOMENT_LEVEL, MOMENT_HIGH_SCORE, MOMENT_TIMES_UP = 0, 1, 2, 3, 4, 5
+MOMENT_NONE, MOMENT_CHAIN, MOMENT_NO_MOVES, MOMENT_LEVEL, MOMENT_HIGH_SCORE, MOMENT_TIMES_UP, MOMENT_OUT_OF_MOVES = 0, 1, 2, 3, 4, 5, 6
+TYPE_TIMED, TYPE_RELAXED = 0, 1
 
 # The sounds in the order of their codes: the code's name and the file the bank loads.
 SOUNDS = [
@@ -74,7 +77,9 @@ SQUARE_SIZE = 1.76
 BOARD_SHIFT = 3.0
 CAMERA_DISTANCE = 40.0
 
-# Files: the font image's and the score file's names, and the longest HOME the score file fits in.
+# Files: the font image's and the score file's names, the longest HOME the score file fits in, and
+# the relaxed game's score file within the data folder ($XDG_DATA_HOME).
 FONT_FILE = "bigfont.ppm"
 SCORE_FILE = ".quarzilscores"
 LONGEST_HOME = 240
+RELAXED_SCORE_FILE = "quarzil/relaxed-scores"
