@@ -206,6 +206,8 @@ void end_game()
     show_moment(MOMENT_HIGH_SCORE, place + 1);
 }
 
+void remember_name(const char* name) { copy_name(player_name, name); }
+
 void name_entry_key(unsigned code)
 {
     if (code >= first_ignored_key) return;

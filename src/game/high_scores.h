@@ -45,6 +45,8 @@ void scroll_table(int rows);
 int table_place(const ScoreEntry (&table)[table_rows], int score_value);
 // Ends the game: places the score in the table and enters name entry when it qualifies.
 void end_game();
+// The name typed last, as an earlier run left it: the next new row starts with it.
+void remember_name(const char* name);
 // Edits the name of row table_row by one key (backspace, Enter or a character to append).
 void name_entry_key(unsigned code);
 

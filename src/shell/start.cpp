@@ -36,6 +36,8 @@ Settings start_window(const WindowStart& platform)
     set_sound_off(kept.sound_off);
     // The game type last chosen: its table is shown, and the next game is of its type.
     show_game_type(kept.relaxed_game ? TYPE_RELAXED : TYPE_TIMED);
+    // The name typed last, in an earlier run: a new row starts with it.
+    remember_name(kept.last_name);
     const bool sized = platform.width > 0 && platform.height > 0;
     window_width = sized ? platform.width : kept.window_width;
     window_height = sized ? platform.height : kept.window_height;

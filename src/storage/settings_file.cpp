@@ -12,6 +12,7 @@
 
 #include "storage/files.h"
 #include "storage/safe_replace.h"
+#include "storage/score_text.h"
 
 namespace quarzil {
 
@@ -26,6 +27,7 @@ constexpr char key_height[] = "window_height";
 constexpr char key_full_screen[] = "full_screen";
 constexpr char key_sound[] = "sound";
 constexpr char key_game[] = "game";
+constexpr char key_last_name[] = "last_name";
 
 // A value of yes or no, on or off: what it means, or false when it is neither.
 bool read_switch(const char* value, const char* yes, const char* no, bool& result)
@@ -118,6 +120,8 @@ Settings parse_settings(const char* text, long length, int widest, int tallest)
                     read_switch(value, "off", "on", settings.sound_off);
                 else if (std::strcmp(key, key_game) == 0)
                     read_switch(value, "relaxed", "timed", settings.relaxed_game);
+                else if (std::strcmp(key, key_last_name) == 0)
+                    decode_name(settings.last_name, value);
             }
         }
         start = end + 1;
@@ -129,18 +133,28 @@ Settings parse_settings(const char* text, long length, int widest, int tallest)
 
 int format_settings(char (&text)[settings_text_capacity], const Settings& settings)
 {
-    const int length = std::snprintf(text, sizeof text, "%s=%d\n%s=%d\n%s=%s\n%s=%s\n", key_width,
-                                     settings.window_width, key_height, settings.window_height, key_full_screen,
-                                     settings.full_screen ? "yes" : "no", key_sound,
-                                     settings.sound_off ? "off" : "on");
+    int length = std::snprintf(text, sizeof text, "%s=%d\n%s=%d\n%s=%s\n%s=%s\n", key_width, settings.window_width,
+                               key_height, settings.window_height, key_full_screen, settings.full_screen ? "yes" : "no",
+                               key_sound, settings.sound_off ? "off" : "on");
     if (length < 0)
         return 0;
-    // The timed game is the default, and a file that names no game gives it: a player who never
-    // chose the relaxed game keeps the four lines.
-    if (!settings.relaxed_game || length >= static_cast<int>(sizeof text))
-        return length;
-    const int game_length = std::snprintf(text + length, sizeof text - length, "%s=relaxed\n", key_game);
-    return game_length < 0 ? length : length + game_length;
+    // The timed game is the default, and a file that names no game gives it; no name typed is the
+    // default too: a player who never chose either keeps the four lines.
+    const auto append = [&](const char* key, const char* value) {
+        if (length >= static_cast<int>(sizeof text))
+            return;
+        const int added = std::snprintf(text + length, sizeof text - length, "%s=%s\n", key, value);
+        if (added > 0)
+            length += added;
+    };
+    if (settings.relaxed_game)
+        append(key_game, "relaxed");
+    if (settings.last_name[0] != '\0') {
+        char word[encoded_capacity];
+        encode_name(word, settings.last_name);
+        append(key_last_name, word);
+    }
+    return length < static_cast<int>(sizeof text) ? length : static_cast<int>(sizeof text) - 1;
 }
 
 bool settings_path(char (&path)[PATH_MAX])

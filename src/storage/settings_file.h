@@ -4,6 +4,8 @@
 
 #include <climits>
 
+#include "storage/score_rows.h"
+
 namespace quarzil {
 
 struct Settings {
@@ -12,6 +14,7 @@ struct Settings {
     bool full_screen;
     bool sound_off;
     bool relaxed_game = false;   // the next game is the relaxed one, without a clock (game=relaxed)
+    char last_name[name_capacity] = {};   // the name typed last, the next new row's (last_name=)
 
     bool operator==(const Settings&) const = default;
 };
@@ -22,17 +25,17 @@ constexpr int smallest_window_width = 320;    // a remembered window is at least
 constexpr int smallest_window_height = 240;
 constexpr int largest_window_side = 16384;    // and at most this, where the screen's is unknown
 constexpr int settings_line_capacity = 80;    // longer lines are none of ours
-constexpr int settings_text_capacity = 128;   // the lines as written
+constexpr int settings_text_capacity = 192;   // the lines as written
 
 // Reads the text of a settings file: lines of key=value, blanks around either ignored,
 // "window_width" and "window_height" in pixels, "full_screen" yes or no, "sound" on or off,
-// "game" timed or relaxed.
+// "game" timed or relaxed, "last_name" a name written as the score file writes one.
 // Unknown keys, lines without "=", values of the wrong kind and over-long lines are ignored;
 // whatever the text does not give keeps its default. Sizes are clamped to the smallest window
 // and to widest × tallest.
 Settings parse_settings(const char* text, long length, int widest, int tallest);
-// Writes the four lines of settings into text, and a fifth, game=relaxed, for the relaxed game;
-// returns their length.
+// Writes the four lines of settings into text, then game=relaxed for the relaxed game and
+// last_name= for a name typed; returns their length.
 int format_settings(char (&text)[settings_text_capacity], const Settings& settings);
 // "$XDG_CONFIG_HOME/quarzil/settings", or "$HOME/.config/quarzil/settings" when that variable is
 // unset, empty or relative. False, path empty, when neither gives a path that fits.

@@ -1,5 +1,6 @@
 // main.cpp -- Quarzil as a web page: the start-up it shares with the desktop, then one loop pass per
 // browser frame in which a tick fell due, with the saves written through to the browser's storage
+#include <cstring>
 #include <ctime>
 
 #include <emscripten.h>
@@ -71,11 +72,13 @@ Seen settings_seen;
 GameType help_type = TYPE_TIMED;   // the game type whose help line the page shows
 Settings kept_settings = default_settings;
 
-// The player's "m" is kept at once: a page has no orderly end to keep it at.
+// The player's "m", the game type and the name typed are kept at once: a page has no orderly end
+// to keep them at.
 void keep_settings()
 {
-    const Settings now = {default_settings.window_width, default_settings.window_height, false, sound_off.load(),
-                          game_type == TYPE_RELAXED};
+    Settings now = {default_settings.window_width, default_settings.window_height, false, sound_off.load(),
+                    game_type == TYPE_RELAXED};
+    std::memcpy(now.last_name, player_name, sizeof now.last_name);
     if (now == kept_settings)
         return;
     kept_settings = now;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -19,6 +20,14 @@ using testing_support::ScratchFolder;
 using testing_support::read_file;
 using testing_support::write_file;
 
+// The defaults with a name typed last.
+Settings named(const char* name)
+{
+    Settings settings = default_settings;
+    std::snprintf(settings.last_name, sizeof settings.last_name, "%s", name);
+    return settings;
+}
+
 constexpr int widest = 1920;   // the screen the tests pretend to have
 constexpr int tallest = 1080;
 
@@ -26,7 +35,8 @@ std::string text_of(const Settings& settings)
 {
     return std::to_string(settings.window_width) + " x " + std::to_string(settings.window_height) +
            (settings.full_screen ? ", full screen" : ", windowed") + (settings.sound_off ? ", sound off" : ", sound on") +
-           (settings.relaxed_game ? ", relaxed game" : ", timed game");
+           (settings.relaxed_game ? ", relaxed game" : ", timed game") + ", last name \"" +
+           std::string(settings.last_name) + "\"";
 }
 
 TEST(ParseSettings, ReadsWhatItKnowsAndKeepsTheDefaultsForTheRest)
@@ -57,6 +67,9 @@ TEST(ParseSettings, ReadsWhatItKnowsAndKeepsTheDefaultsForTheRest)
         {"the relaxed game", "game=relaxed\n", {800, 600, false, false, true}},
         {"the timed game", "game=relaxed\ngame=timed\n", default_settings},
         {"a game it does not know", "game=chess\n", default_settings},
+        {"the name typed last", "last_name=ann\\20lee\n", named("ann lee")},
+        {"a name too long keeps its first eleven bytes", "last_name=abcdefghijklmn\n", named("abcdefghijk")},
+        {"an empty name", "last_name=\n", default_settings},
         {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\0=\xff\xfe\n=\n==\n", 19), default_settings},
     };
     for (const Case& c : cases) {
@@ -67,8 +80,8 @@ TEST(ParseSettings, ReadsWhatItKnowsAndKeepsTheDefaultsForTheRest)
 
 TEST(ParseSettings, ReadsBackWhatItWrites)
 {
-    const Settings cases[] = {default_settings, {1000, 700, true, true}, {320, 240, false, true}, {1920, 1080, true, false},
-                              {1920, 1080, true, true, true}};
+    const Settings cases[] = {default_settings,         {1000, 700, true, true}, {320, 240, false, true},
+                              {1920, 1080, true, false}, {1920, 1080, true, true, true}, named("o'brien \\x")};
     for (const Settings& settings : cases) {
         char text[settings_text_capacity];
         const int length = format_settings(text, settings);
@@ -83,6 +96,10 @@ TEST(ParseSettings, ReadsBackWhatItWrites)
     const int relaxed_length = format_settings(text, {800, 600, false, false, true});
     EXPECT_EQ(std::string(text, static_cast<size_t>(relaxed_length)),
               "window_width=800\nwindow_height=600\nfull_screen=no\nsound=on\ngame=relaxed\n");
+    // A name typed is written as the score file writes names.
+    const int named_length = format_settings(text, named("ann lee"));
+    EXPECT_EQ(std::string(text, static_cast<size_t>(named_length)),
+              "window_width=800\nwindow_height=600\nfull_screen=no\nsound=on\nlast_name=ann\\20lee\n");
 }
 
 // The settings file in a configuration folder of the test's own.
