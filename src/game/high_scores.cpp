@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <utility>
-#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "storage/safe_replace.h"
 #include "storage/score_file.h"
@@ -51,30 +51,25 @@ ScoreFileMemory aside_memory;
 
 GameType other_type(GameType type) { return type == TYPE_TIMED ? TYPE_RELAXED : TYPE_TIMED; }
 
-// Saves a table to its type's file (a relaxed table's folders made first); true when saved.
-SaveOutcome save_table(GameType type, ScoreEntry (&table)[table_rows], bool (&earned)[table_rows],
+// Saves a table to its type's file, the relaxed table's folders made first. moved_to is what
+// save_score_file makes of it, and is filled only when the outcome is not SAVE_FAILED.
+SaveOutcome save_table(GameType type, ScoreEntry (&table)[table_rows], const bool (&earned)[table_rows],
                        int (&moved_to)[table_rows], ScoreFileMemory& memory)
 {
     char path[path_capacity];
     type_score_path(path, type);
     // Without a path the table lives for this run only, as it was read: there is nothing to say.
-    if (path[0] == '\0') {
-        for (int row = 0; row < table_rows; ++row) moved_to[row] = row;
+    if (path[0] == '\0')
         return SAVE_FAILED;
-    }
     if (type == TYPE_RELAXED) {
         char folder[PATH_MAX];
         folder_of(folder, path);
         if (!make_folders(folder)) {
             report_save_failure("the high scores", path, {"", errno});
-            for (int row = 0; row < table_rows; ++row) moved_to[row] = row;
             return SAVE_FAILED;
         }
     }
-    const SaveOutcome outcome = save_score_file(path, table, earned, moved_to, table_place, memory);
-    if (outcome != SAVE_FAILED)
-        std::fill(std::begin(earned), std::end(earned), false);   // else they stay, for the next save
-    return outcome;
+    return save_score_file(path, table, earned, moved_to, table_place, memory);
 }
 
 // The first of the ten rows shown for a row of the table (or for 100, a game that missed it).
@@ -138,7 +133,8 @@ void save_all_scores()
     // The other type's table is written only when this run added to it.
     if (std::find(std::begin(aside_earned), std::end(aside_earned), true) != std::end(aside_earned)) {
         int moved_to[table_rows];
-        save_table(other_type(game_type), aside_table, aside_earned, moved_to, aside_memory);
+        if (save_table(other_type(game_type), aside_table, aside_earned, moved_to, aside_memory) != SAVE_FAILED)
+            std::fill(std::begin(aside_earned), std::end(aside_earned), false);
     }
 }
 
@@ -162,18 +158,17 @@ void scroll_table(int rows)
 void save_scores()
 {
     int moved_to[table_rows];
-    bool earned[table_rows];
-    std::copy(std::begin(row_earned), std::end(row_earned), earned);
     const SaveOutcome outcome = save_table(game_type, score_table, row_earned, moved_to, file_memory);
     if (outcome == SAVE_FAILED) return;   // the rows stay earned, for the next save to try again
     // After a merge the table shows every copy's rows. The finished game's row stays the
     // highlighted one, at its new place, shown sixth from the top as when it was entered; when
     // the other copies' rows pushed it out of the table, the screen shows the table's last ten
     // rows, as for a game that missed the table.
-    if (outcome != SAVE_WRITTEN && table_row >= 0 && table_row < table_rows && earned[table_row]) {
+    if (outcome != SAVE_WRITTEN && table_row >= 0 && table_row < table_rows && row_earned[table_row]) {
         table_row = moved_to[table_row];
         table_top = first_row_shown(table_row);
     }
+    std::fill(std::begin(row_earned), std::end(row_earned), false);
 }
 
 int table_place(const ScoreEntry (&table)[table_rows], int score_value)
