@@ -213,9 +213,8 @@ int main()
     close_sound();
     save_all_scores();
     // Only what changed is written: a player who changed nothing gets no file.
-    Settings chosen = {full_screen ? windowed_width : window_width, full_screen ? windowed_height : window_height,
-                       full_screen, sound_off.load(), game_type == TYPE_RELAXED};
-    std::memcpy(chosen.last_name, player_name, sizeof chosen.last_name);
+    const Settings chosen = settings_now(full_screen ? windowed_width : window_width,
+                                         full_screen ? windowed_height : window_height, full_screen);
     if (chosen != settings)
         save_settings(chosen);
     SDL_Quit();

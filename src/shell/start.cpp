@@ -2,6 +2,7 @@
 #include "shell/start.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <sys/time.h>
 
 #include "SDL.h"
@@ -46,6 +47,13 @@ Settings start_window(const WindowStart& platform)
         platform.scene_opened(kept);
     paused = false;
     return kept;
+}
+
+Settings settings_now(int width, int height, bool full)
+{
+    Settings now = {width, height, full, sound_off.load(), game_type == TYPE_RELAXED};
+    std::memcpy(now.last_name, player_name, sizeof now.last_name);
+    return now;
 }
 
 }  // namespace quarzil

@@ -37,4 +37,9 @@ struct WindowStart {
 // Returns the settings read, to be compared with what the player leaves.
 Settings start_window(const WindowStart& platform);
 
+// The settings as the player leaves them: the window's size and full screen as given, and the
+// sound, the game type and the name typed as they are now; what start_window's result is
+// compared with.
+Settings settings_now(int width, int height, bool full);
+
 }  // namespace quarzil

@@ -1,6 +1,5 @@
 // main.cpp -- Quarzil as a web page: the start-up it shares with the desktop, then one loop pass per
 // browser frame in which a tick fell due, with the saves written through to the browser's storage
-#include <cstring>
 #include <ctime>
 
 #include <emscripten.h>
@@ -76,9 +75,7 @@ Settings kept_settings = default_settings;
 // to keep them at.
 void keep_settings()
 {
-    Settings now = {default_settings.window_width, default_settings.window_height, false, sound_off.load(),
-                    game_type == TYPE_RELAXED};
-    std::memcpy(now.last_name, player_name, sizeof now.last_name);
+    const Settings now = settings_now(default_settings.window_width, default_settings.window_height, false);
     if (now == kept_settings)
         return;
     kept_settings = now;
