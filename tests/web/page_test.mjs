@@ -219,14 +219,7 @@ test('a hidden page pauses the game', async () => {
 test('a finger\'s drag on a touch screen swaps as a mouse drag does', async () => {
   const { page } = browser;
   assert.equal(await game.mode(page), MODE_PLAY);
-  // A board at rest: the same kinds twice, a while apart.
-  let kinds = await game.kinds(page);
-  for (;;) {
-    await page.waitForTimeout(600);
-    const now = await game.kinds(page);
-    if (JSON.stringify(now) === JSON.stringify(kinds)) break;
-    kinds = now;
-  }
+  const kinds = await restingKinds(page);
   const swap = scoringSwap(kinds);
   assert.ok(swap, 'the board has a move that makes a run');
   const before = await game.score(page);
@@ -272,6 +265,17 @@ test('a name typed at the end of a game is in the table after the browser is clo
 
 // The value once it is what is expected, or the last one read after a while of waiting: for an
 // assertion that says what it got.
+// The kinds of a board at rest: the same kinds twice, a while apart.
+async function restingKinds(page) {
+  let kinds = await game.kinds(page);
+  for (;;) {
+    await page.waitForTimeout(600);
+    const now = await game.kinds(page);
+    if (JSON.stringify(now) === JSON.stringify(kinds)) return kinds;
+    kinds = now;
+  }
+}
+
 async function settled(page, what, expected, timeout = 3000) {
   try {
     return await waitFor(page, what, (value) => value === expected, timeout);
@@ -410,13 +414,7 @@ test('a relaxed game started with space has a clock that stands still; e ends it
   await waitFor(page, game.mode, (mode) => mode === MODE_PLAY);
   assert.equal(await game.type(page), TYPE_RELAXED, 'the type of the game space started');
   // A board at rest, then a run scored.
-  let kinds = await game.kinds(page);
-  for (;;) {
-    await page.waitForTimeout(600);
-    const now = await game.kinds(page);
-    if (JSON.stringify(now) === JSON.stringify(kinds)) break;
-    kinds = now;
-  }
+  const kinds = await restingKinds(page);
   const swap = scoringSwap(kinds);
   assert.ok(swap, 'the board has a move that makes a run');
   await drag(page, swap[0], swap[1]);
