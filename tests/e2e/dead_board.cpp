@@ -21,29 +21,19 @@
 #include <vector>
 
 #include "game/game.h"
+#include "support/settle.h"
 
 using namespace quarzil;
+using quarzil::testing_support::settle;
 
 namespace {
 
-constexpr int tick_limit = 100000;   // far more ticks than any cascade of falls can take
 constexpr int swap_limit = 80;       // swaps a try plays at most
 
 struct Step {
     SwapRequest swap;
     std::string after;   // the board at rest after it
 };
-
-// Runs game ticks until the board waits for a move; false if it never does.
-bool settle()
-{
-    for (int tick = 0; tick < tick_limit; ++tick) {
-        if (turn_state == TURN_IDLE)
-            return true;
-        game_tick();
-    }
-    return false;
-}
 
 std::string kinds()
 {
@@ -53,19 +43,14 @@ std::string kinds()
     return text;
 }
 
-int kind_at(int col, int row) { return board[row * board_size + col].kind; }
-
+// Whether the board at rest holds a run, as the game's own scan finds it. The scan marks the
+// cells of a run as it would in earnest; the board at rest has every gem alive, so that is undone.
 bool has_run()
 {
-    for (int row = 0; row < board_size; ++row)
-        for (int col = 0; col + 2 < board_size; ++col)
-            if (kind_at(col, row) == kind_at(col + 1, row) && kind_at(col, row) == kind_at(col + 2, row))
-                return true;
-    for (int col = 0; col < board_size; ++col)
-        for (int row = 0; row + 2 < board_size; ++row)
-            if (kind_at(col, row) == kind_at(col, row + 1) && kind_at(col, row) == kind_at(col, row + 2))
-                return true;
-    return false;
+    const bool found = find_matches(true);
+    for (Cell& cell : board)
+        cell.life = life_alive;
+    return found;
 }
 
 // Every swap of two different neighbouring gems that makes a run.

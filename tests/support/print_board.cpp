@@ -18,23 +18,13 @@
 #include <cstdlib>
 
 #include "game/game.h"
+#include "support/settle.h"
 
 using namespace quarzil;
+using quarzil::testing_support::settle;
 
 namespace {
 
-constexpr int tick_limit = 100000;   // far more ticks than any cascade of falls can take
-
-// Runs game ticks until the board waits for a move; false if it never does.
-bool settle()
-{
-    for (int tick = 0; tick < tick_limit; ++tick) {
-        if (turn_state == TURN_IDLE)
-            return true;
-        game_tick();
-    }
-    return false;
-}
 
 void print_board(const char* name)
 {
